@@ -1,0 +1,231 @@
+// The entity stage of the reader: one record per line into the entity tables,
+// stamped with the attributes current at that moment.
+#include <cmath>
+
+#include "KdxGaibu.h"
+#include "MyFunc.h"
+#include "Tokens.h"
+
+void CopyCurAttrs(TEntAttr& attr) {
+  attr = TEntAttr{CurHhp, CurLayerGroup, CurLayer, CurLineColor, CurLineType, CurLineWidth,
+                  CurZFlags};
+}
+
+void AppendEntityOrder(int32_t kind, int32_t index) {
+  AppendTo(EntityOrder, EntityOrderCount) = TEntOrder{kind, index};
+}
+
+namespace {
+
+double Op(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
+
+std::string ShortText(std::string_view s) { return std::string(s.substr(0, kShortTextMax)); }
+
+// Every record but the plain line ends what was in force before it.
+void EndRecord() {
+  CurZFlags = 0;
+  PolylineOpen = false;
+  MsgPending = false;
+}
+
+struct TXY {
+  double X, Y;
+};
+
+bool SameXY(TXY p, TXY q) { return std::fabs(p.X - q.X) <= 1e-10 && std::fabs(p.Y - q.Y) <= 1e-10; }
+
+TXY Corner(const TTokens& t, size_t k) { return {Op(t, 2 * k - 1), Op(t, 2 * k)}; }
+
+int32_t TextTypeOf(std::string_view key) {
+  static constexpr std::string_view kKeys[] = {"ch", "cv", "cs", "cr", "co",
+                                               "cp", "ct", "ck", "cz", "c2"};
+  for (int32_t i = 0; i < 10; ++i)
+    if (key == kKeys[i]) return i;
+  return -1;
+}
+
+// Steps shared by texts and the text part of a line with text.
+void FillText(TTextRec& rec, int32_t textType, const TTokens& t) {
+  rec.TextType = textType;
+  rec.Cc = CurTextCc;
+  rec.TextKind = CurTextKind;
+  if (CurTextKind >= 1 && CurTextKind <= 10) {
+    const TTextKind& k = TextKinds[static_cast<size_t>(CurTextKind)];
+    rec.Width = k.Width;
+    rec.Height = k.Height;
+    rec.Spacing = k.Spacing;
+    rec.Attr.Color = k.Color;
+  } else {
+    rec.Width = CurTextWidth;
+    rec.Height = CurTextHeight;
+    rec.Spacing = CurTextSpacing;
+    rec.Attr.Color = CurTextColor;
+  }
+  for (size_t k = 0; k < 4; ++k) rec.Values[k] = Op(t, k + 1);
+  rec.FontName = ShortText(CurFontName);
+  rec.Text = ShortText(t[5]);
+}
+
+void AddText(int32_t textType, const TTokens& t) {
+  if (MsgPending && textType == 2) {  // "cs" while a "msg" is in force
+    TLineTextRec& rec = AppendEntity(kKindLineText, LineTexts, LineTextCount);
+    CopyCurAttrs(rec.Attr);
+    rec.Line = PendingLine;
+    rec.Line.PolylineNo = 0;
+    CopyCurAttrs(rec.Text.Attr);
+    FillText(rec.Text, 2, t);
+    return;
+  }
+  TTextRec& rec = AppendEntity(kKindText, Texts, TextCount);
+  CopyCurAttrs(rec.Attr);
+  FillText(rec, textType, t);
+}
+
+void AddSolid2(TXY a, TXY b) {
+  TSolid2Rec& r = AppendEntity(kKindSolid2, Solids2, Solid2Count);
+  CopyCurAttrs(r.Attr);
+  r.ExtColor = CurLineColorExt;
+  r.X1 = a.X, r.Y1 = a.Y, r.X2 = b.X, r.Y2 = b.Y;
+}
+
+void AddSolid3(TXY a, TXY b, TXY c) {
+  TSolid3Rec& r = AppendEntity(kKindSolid3, Solids3, Solid3Count);
+  CopyCurAttrs(r.Attr);
+  r.ExtColor = CurLineColorExt;
+  r.X1 = a.X, r.Y1 = a.Y, r.X2 = b.X, r.Y2 = b.Y, r.X3 = c.X, r.Y3 = c.Y;
+}
+
+void AddSolid(const TTokens& t) {
+  const size_t n = t.Count;
+  if (n == 5) {
+    AddSolid2(Corner(t, 1), Corner(t, 2));
+    return;
+  }
+  if (n == 7) {
+    const TXY p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3);
+    if (SameXY(p1, p2))
+      AddSolid2(p1, p3);
+    else if (SameXY(p2, p3))
+      AddSolid2(p1, p2);
+    else
+      AddSolid3(p1, p2, p3);
+    return;
+  }
+  const TXY p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3), p4 = Corner(t, 4);
+  if (SameXY(p1, p2) && SameXY(p1, p3))
+    AddSolid2(p1, p4);
+  else if (SameXY(p2, p3) && SameXY(p2, p4))
+    AddSolid2(p1, p2);
+  else if (SameXY(p1, p2) && SameXY(p3, p4))
+    AddSolid2(p1, p3);
+  else if (SameXY(p4, p1) || SameXY(p4, p2) || SameXY(p4, p3))
+    AddSolid3(p1, p2, p3);
+  else if (SameXY(p3, p1) || SameXY(p3, p2))
+    AddSolid3(p1, p2, p4);
+  else if (SameXY(p2, p1))
+    AddSolid3(p1, p3, p4);
+  else {
+    TSolid4Rec& r = AppendEntity(kKindSolid4, Solids4, Solid4Count);
+    CopyCurAttrs(r.Attr);
+    r.ExtColor = CurLineColorExt;
+    r.X1 = p1.X, r.Y1 = p1.Y, r.X2 = p2.X, r.Y2 = p2.Y;
+    r.X3 = p3.X, r.Y3 = p3.Y, r.X4 = p4.X, r.Y4 = p4.Y;
+  }
+}
+
+template <class T>
+void AddNumericSolid(int32_t kind, TGrowTable<T>& table, int32_t& count, const TTokens& t) {
+  T& r = AppendEntity(kind, table, count);
+  CopyCurAttrs(r.Attr);
+  r.ExtColor = CurLineColorExt;
+  constexpr size_t kValues = sizeof(r.Values) / sizeof(r.Values[0]);
+  for (size_t k = 0; k < kValues; ++k) r.Values[k] = Op(t, k + 1);
+  if constexpr (requires { r.IntValue; }) r.IntValue = StrToIntZ(t[8]);
+}
+
+void AddPlainLine(const TTokens& t) {
+  if (MsgPending) {
+    CopyCurAttrs(PendingLine.Attr);
+    PendingLine.PolylineNo = 0;
+    PendingLine.X1 = Op(t, 0), PendingLine.Y1 = Op(t, 1);
+    PendingLine.X2 = Op(t, 2), PendingLine.Y2 = Op(t, 3);
+  } else {
+    TLineRec& r = AppendEntity(kKindLine, Lines, LineCount);
+    CopyCurAttrs(r.Attr);
+    r.PolylineNo = PolylineOpen ? PolylineGroupCount : 0;
+    r.X1 = Op(t, 0), r.Y1 = Op(t, 1), r.X2 = Op(t, 2), r.Y2 = Op(t, 3);
+  }
+  CurZFlags = 0;
+}
+
+// True when one of the entity forms (not the plain line) took the line.
+bool ParseEntityForm(const TTokens& t) {
+  const std::string_view key = t[0];
+  const size_t n = t.Count;
+  if (key == "ci" && n == 4) {
+    TCircleRec& r = AppendEntity(kKindCircle, Circles, CircleCount);
+    CopyCurAttrs(r.Attr);
+    r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
+    return true;
+  }
+  if (key == "ci" && n >= 8) {
+    TArcRec& r = AppendEntity(kKindArc, Arcs, ArcCount);
+    CopyCurAttrs(r.Attr);
+    r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
+    r.StartAngle = Op(t, 4), r.EndAngle = Op(t, 5), r.Flatness = Op(t, 6), r.Tilt = Op(t, 7);
+    return true;
+  }
+  if (n >= 6) {
+    const int32_t textType = TextTypeOf(key);
+    if (textType >= 0) {
+      AddText(textType, t);
+      return true;
+    }
+  }
+  if (key == "pt" && n == 3) {
+    TPointRec& r = AppendEntity(kKindPoint, Points, PointCount);
+    CopyCurAttrs(r.Attr);
+    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.Attr.Color = CurPen;
+    return true;
+  }
+  if (key == "pt" && n >= 6) {
+    TPointExRec& r = AppendEntity(kKindPointEx, PointsEx, PointExCount);
+    CopyCurAttrs(r.Attr);
+    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.Attr.Color = CurPen;
+    r.Value1 = Op(t, 3), r.Value2 = Op(t, 4);
+    r.Value3 = StrToIntZ(t[5]);
+    return true;
+  }
+  if (key == "BL" && n >= 4) {
+    TKdxEntBlk& r = AppendEntity(kKindBlock, Blocks, BlockCount);
+    CopyCurAttrs(r.Attr);
+    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.BlockName = std::string(t[3]);
+    return true;
+  }
+  if (key == "sl" && (n == 5 || n == 7 || n >= 9)) {
+    AddSolid(t);
+    return true;
+  }
+  if (n >= 9) {
+    if (key == "sc") AddNumericSolid(kKindSolidSc, SolidsSc, SolidScCount, t);
+    else if (key == "se") AddNumericSolid(kKindSolidSe, SolidsSe, SolidSeCount, t);
+    else if (key == "so") AddNumericSolid(kKindSolidSo, SolidsSo, SolidSoCount, t);
+    else if (key == "sg") AddNumericSolid(kKindSolidSg, SolidsSg, SolidSgCount, t);
+    else return false;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ParseEntityRecord(const TTokens& t) {
+  if (ParseEntityForm(t)) {
+    EndRecord();
+    return;
+  }
+  if (t.Count == 4) AddPlainLine(t);
+}

@@ -1,0 +1,29 @@
+// The tokens of one exchange file line, shared by the record reader and the
+// entity stage.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+struct TTokens {
+  static constexpr size_t kTable = 32;  // no record needs more than 17
+  std::string_view Tok[kTable];
+  size_t Count = 0;  // as the scan counts them; tokens past the table are counted, not kept
+
+  std::string_view operator[](size_t i) const { return i < kTable && i < Count ? Tok[i] : std::string_view(); }
+};
+
+// Shift-JIS lead bytes: the byte after one belongs to the same character.
+inline bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
+
+// Splits a line into tokens whose bytes are kept in `scratch`.
+void Tokenize(std::string_view line, std::string& scratch, TTokens& out);
+
+// Position of `needle` in `text`, tried only at character starts; npos if absent.
+size_t FindChar(std::string_view text, std::string_view needle);
+
+// The entity stage: the record forms of lines, circles, arcs, texts, points,
+// blocks and solids, and the plain line. Called when no header or attribute
+// record took the line.
+void ParseEntityRecord(const TTokens& t);

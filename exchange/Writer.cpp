@@ -1,0 +1,165 @@
+// The reply: records appended while the division runs, and the rewriting of
+// the exchange file with them.
+#include <new>
+#include <string>
+
+#include "FileIO.h"
+#include "KdxGaibu.h"
+#include "NumText.h"
+#include "SjisText.h"
+
+void AddOutLine(std::string_view text) {
+  if (OutLineCount == INT32_MAX) throw std::bad_alloc();
+  ++OutLineCount;
+  OutLines.Put(OutLineCount, text);
+}
+
+void OutComment(std::string_view text) {
+  std::string rec = "h#";
+  rec += text;
+  AddOutLine(rec);
+}
+
+void OutLayerGroup(int32_t group) {
+  if (!AttrPending.Lg && group == CurLayerGroup) return;
+  std::string rec = "lg";
+  AppendHexInt(rec, group);
+  AddOutLine(rec);
+  CurLayerGroup = group;
+  AttrPending.Lg = false;
+  AttrPending.Ly = true;  // a layer means nothing without the group before it
+}
+
+void OutLayer(int32_t layer) {
+  if (!AttrPending.Ly && layer == CurLayer) return;
+  std::string rec = "ly";
+  AppendHexInt(rec, layer);
+  AddOutLine(rec);
+  CurLayer = layer;
+  AttrPending.Ly = false;
+}
+
+int32_t PenToHost(int32_t pen) {
+  if (pen <= 0) return FirstLineColor;
+  if (pen <= 9) return pen;
+  return pen > INT32_MAX - 91 ? INT32_MAX : pen + 91;
+}
+
+void OutPen(int32_t pen, int32_t mode) {
+  if (mode == 1) pen = PenToHost(pen);
+  if (!AttrPending.Pn && pen == CurPen) return;
+  std::string rec = "pn";
+  AppendDecimalInt(rec, pen);
+  AddOutLine(rec);
+  CurPen = pen;
+  AttrPending.Pn = false;
+}
+
+void OutPoint(double x, double y) {
+  // Coordinates are data for the host, not text for a person: always ".".
+  static std::string rec;
+  rec.assign("pt ");
+  AppendGeneralFloat(rec, x);
+  rec += ' ';
+  AppendGeneralFloat(rec, y);
+  AddOutLine(rec);
+}
+
+void ResetOutAttrs() {
+  AttrPending = TAttrPending{true, true, true, true, true, true, true};
+  CurLayerGroup = 0;
+  CurLayer = 0;
+  CurLineColor = 1;
+  CurLineType = 1;
+  CurLineWidth = 0;
+  CurTextKind = 1;
+  CurTextWidth = 2.0;
+  CurTextHeight = 2.0;
+  CurTextSpacing = 0.0;
+  CurTextColor = 1;
+  CurTextCc = 0;
+  CurFontName = kDefaultFontName;
+  CurPen = 1;
+  CurLineColorExt = 0;
+}
+
+namespace {
+
+// Collects the reply in large blocks before they go to the file.
+class TBlockWriter {
+ public:
+  explicit TBlockWriter(TFileWriter& file) : file_(file) { buf_.reserve(kBlock + 512); }
+  bool Put(std::string_view s) {
+    buf_.append(s);
+    return buf_.size() < kBlock || Flush();
+  }
+  bool Flush() {
+    const bool ok = file_.Write(buf_.data(), buf_.size());
+    buf_.clear();
+    return ok;
+  }
+
+ private:
+  static constexpr size_t kBlock = 1 << 20;
+  TFileWriter& file_;
+  std::string buf_;
+};
+
+// The records as lines with CR LF. A record ending in a double quote (the
+// opening quote of a text) is joined with the record after it into one line,
+// which the reader takes back as one token.
+bool WriteReply(TFileWriter& file) {
+  TBlockWriter out(file);
+  if (OutLineCount == 0) return out.Put("hq\r\n") && out.Flush();
+  for (int32_t i = 0; i < OutLineCount; ++i) {
+    const std::string_view rec = OutLines[i];
+    if (!out.Put(rec)) return false;
+    if (!rec.empty() && rec.back() == '"') {
+      if (i + 1 == OutLineCount) break;
+      if (!out.Put(OutLines[++i])) return false;
+    }
+    if (!out.Put("\r\n")) return false;
+  }
+  return out.Flush();
+}
+
+// Rewrites the file where it stands: for a folder where no new file can be made.
+bool RewriteInPlace(const std::filesystem::path& path) {
+  TFileWriter file;
+  if (!file.Create(path, false)) return false;
+  if (WriteReply(file) && file.Close()) return true;
+  // Never leave part of a reply: empty the file before trying to delete it.
+  file.Truncate();
+  file.Close();
+  return false;
+}
+
+}  // namespace
+
+bool SaveExchangeFile(const std::filesystem::path& path) {
+  // The reply goes to a new file beside the exchange file first, which then
+  // takes its place, so that the host never reads half a reply.
+  std::filesystem::path temp;
+  bool created = false;
+  try {
+    TFileWriter file;
+    for (int attempt = 0; attempt < 100 && !created; ++attempt) {
+      temp = path;
+      temp += "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+      created = file.Create(temp, true);
+    }
+    if (created) {
+      const bool written = WriteReply(file) && file.Close();
+      if (written && ReplaceFile(temp, path)) return true;
+      file.Close();
+      RemoveFile(temp);
+      created = false;
+    }
+    if (RewriteInPlace(path)) return true;
+  } catch (const std::exception&) {
+    if (created) RemoveFile(temp);
+  }
+  // The host must not read its own selection back as if it were the reply.
+  RemoveFile(path);
+  return false;
+}
