@@ -1,0 +1,62 @@
+#include <cmath>
+#include <numbers>
+
+#include "MyFunc.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2 * std::numbers::pi;
+}  // namespace
+
+double Distance(double x1, double y1, double x2, double y2) {
+  const double dx = x2 - x1, dy = y2 - y1;
+  return std::sqrt(dx * dx + dy * dy);
+}
+
+double AngleRad(double dx, double dy) {
+  if (std::fabs(dx) < 1e-10 && std::fabs(dy) < 1e-10) return 0;
+  double a = std::atan2(dy, dx);
+  if (a < 0) a += kTwoPi;
+  return a;
+}
+
+double AngleDeg(double dx, double dy) { return RoundE10(AngleRad(dx, dy) * 180 / kPi); }
+
+double NormDeg(double a) {
+  double t = std::fabs(a);
+  if (t >= 360) t -= std::trunc(t / 360) * 360;
+  if (a < 0) t = -t;
+  if (t < 0) t += 360;
+  if (t >= 360) t -= 360;
+  return t;
+}
+
+TPointD RotateRad(double px, double py, double cx, double cy, double theta) {
+  const double c = std::cos(theta), s = std::sin(theta);
+  return {cx + c * (px - cx) - s * (py - cy), cy + s * (px - cx) + c * (py - cy)};
+}
+
+TPointD RotateDeg(double px, double py, double cx, double cy, double thetaDeg) {
+  return RotateRad(px, py, cx, cy, thetaDeg / 180 * kPi);
+}
+
+double RotatedY(double px, double py, double cx, double cy, double theta) {
+  return cy + std::sin(theta) * (px - cx) + std::cos(theta) * (py - cy);
+}
+
+double EllipseParamRad(double px, double py, double cx, double cy, double /*r*/, double k,
+                       double tilt) {
+  if (!(k > 0)) k = 1;
+  const TPointD p = RotateRad(px, py, cx, cy, -tilt);
+  return AngleRad(p.X - cx, (p.Y - cy) / k);
+}
+
+double EllipseParamDeg(double px, double py, double cx, double cy, double r, double k,
+                       double tiltDeg) {
+  return RoundE10(EllipseParamRad(px, py, cx, cy, r, k, tiltDeg / 180 * kPi) * 180 / kPi);
+}
+
+double PointLineDist(double x1, double y1, double x2, double y2, double px, double py) {
+  const double theta = AngleRad(x2 - x1, y2 - y1);
+  return std::fabs(RotatedY(px, py, x1, y1, -theta) - y1);
+}
