@@ -29,6 +29,11 @@ class TOutLines {
     return std::string_view(text_).substr(begin, ends_[static_cast<size_t>(i)] - begin);
   }
 
+  // Forgets the records after the first `count`.
+  void Truncate(int32_t count) {
+    text_.resize(count > 0 ? ends_[static_cast<size_t>(count) - 1] : 0);
+  }
+
   void Clear() {
     std::vector<size_t>().swap(ends_);
     std::string().swap(text_);

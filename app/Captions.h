@@ -1,0 +1,20 @@
+// The dialog's texts, in UTF-8; the Win32 dialog converts them to UTF-16.
+#pragma once
+
+namespace caption {
+inline constexpr char kAppTitle[] = "t517－等距点Ｋ";   // the task-bar button
+inline constexpr char kForm[] = "等距点Ｋ";
+inline constexpr char kDistance[] = "分割距離";
+inline constexpr char kUnit[] = "mm";
+inline constexpr char kOk[] = "OK(&Y)";
+inline constexpr char kCancel[] = "キャンセル(&N)";
+}  // namespace caption
+
+namespace status {
+inline constexpr char kSearchingEnds[] = "端点を検索中です";
+inline constexpr char kNoEnds[] = "端点が検索出来ませんでした";
+inline constexpr char kSearchingStart[] = "分割開始点を検索中です";
+inline constexpr char kNoStart[] = "分割開始点が検索出来ませんでした";
+inline constexpr char kWalking[] = "連続線を検索中です[ESC:中断]";
+inline constexpr char kTooManyPoints[] = "分割点が多すぎます";
+}  // namespace status

@@ -1,0 +1,111 @@
+#include "SegEnds.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "KdxGaibu.h"
+#include "MyFunc.h"
+
+std::vector<TSegEnd> SegEnds;
+
+namespace {
+
+// Arcs that begin at a cut through the designated point: the first half of
+// each circle and of each full ellipse. Valid from one build to the next.
+std::vector<int32_t> CutStarts;
+
+TPointD ArcPoint(const TArcRec& a, double angleDeg) {
+  const double t = angleDeg / 180 * std::numbers::pi;
+  return RotateDeg(a.CX + a.R * std::cos(t), a.CY + a.R * a.Flatness * std::sin(t), a.CX, a.CY,
+                   a.Tilt);
+}
+
+bool Coincide(double x1, double y1, double x2, double y2, double tol = 1e-8) {
+  return std::fabs(x1 - x2) <= tol && std::fabs(y1 - y2) <= tol;
+}
+
+void AppendHalf(const TEntAttr& attr, double cx, double cy, double r, double flatness,
+                double tilt, double start, double end) {
+  TArcRec& a = AppendEntity(kKindArc, Arcs, ArcCount);
+  a = TArcRec{attr, cx, cy, r, start, end, flatness, tilt};
+}
+
+}  // namespace
+
+void BuildSegEnds() {
+  SegEnds.clear();
+  CutStarts.clear();
+  const double hx = DesignatedPoints[1].X, hy = DesignatedPoints[1].Y;
+
+  // Full circles: two halves each, cut along the direction from the centre to H.
+  for (int32_t i = 0; i < CircleCount; ++i) {
+    const TCircleRec c = Circles[i];
+    const double a = AngleDeg(hx - c.CX, hy - c.CY);
+    double b = a + 180;
+    if (b >= 360) b -= 360;
+    CutStarts.push_back(ArcCount);
+    AppendHalf(c.Attr, c.CX, c.CY, c.R, 1.0, 0.0, a, b);
+    AppendHalf(c.Attr, c.CX, c.CY, c.R, 1.0, 0.0, b, a);
+  }
+
+  // Full ellipses: cut at H's eccentric angle; the first half in place.
+  const int32_t m = ArcCount;
+  for (int32_t k = 0; k < m; ++k) {
+    TArcRec& arc = Arcs[k];
+    if (std::fabs(NormDeg(arc.EndAngle - arc.StartAngle)) > 1e-8) continue;  // open
+    if (std::fabs(arc.Flatness - 1) <= 1e-8) continue;  // a closed circle: never walked
+    const double t = EllipseParamDeg(hx, hy, arc.CX, arc.CY, arc.R, arc.Flatness, arc.Tilt);
+    double t2 = t + 180;
+    if (t2 >= 360) t2 -= 360;
+    arc.StartAngle = t;
+    arc.EndAngle = t2;
+    CutStarts.push_back(k);
+    const TArcRec first = arc;
+    AppendHalf(first.Attr, first.CX, first.CY, first.R, first.Flatness, first.Tilt, t2, t);
+  }
+
+  SegEnds.reserve(2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
+  for (int32_t i = 0; i < LineCount; ++i) {
+    const TLineRec& l = Lines[i];
+    SegEnds.push_back({l.X1, l.Y1, 0, 0, i, true});
+    SegEnds.push_back({l.X2, l.Y2, 0, 1, i, true});
+  }
+  for (int32_t k = 0; k < ArcCount; ++k) {
+    const TArcRec& a = Arcs[k];
+    const TPointD p0 = ArcPoint(a, a.StartAngle), p1 = ArcPoint(a, a.EndAngle);
+    if (Coincide(p0.X, p0.Y, p1.X, p1.Y)) continue;  // closed or degenerate: no ends
+    SegEnds.push_back({p0.X, p0.Y, 1, 0, k, true});
+    SegEnds.push_back({p1.X, p1.Y, 1, 1, k, true});
+  }
+}
+
+int32_t FindFreeEnd(double x, double y) {
+  for (size_t i = 0; i < SegEnds.size(); ++i) {
+    const TSegEnd& e = SegEnds[i];
+    if (e.Avail && Coincide(e.X, e.Y, x, y)) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+int32_t FindStartEnd(double x, double y) {
+  const int32_t found = FindFreeEnd(x, y);
+  if (found >= 0 || CutStarts.empty()) return found;
+  // The cut angle lies on a 1e-10 degree grid, which moves the cut end along
+  // the curve by up to R * 8.73e-13: beyond 1e-8 from a radius of about
+  // 11,460 mm on. A point on the curve must still be found there.
+  std::vector<bool> cut(static_cast<size_t>(ArcCount));
+  for (int32_t k : CutStarts) cut[static_cast<size_t>(k)] = true;
+  for (size_t i = 0; i < SegEnds.size(); ++i) {
+    const TSegEnd& e = SegEnds[i];
+    if (!e.Avail || e.Kind != 1 || e.EndNo != 0 || !cut[static_cast<size_t>(e.Index)]) continue;
+    const TArcRec& a = Arcs[e.Index];
+    const double reach = std::fabs(a.R) * std::fmax(1.0, std::fabs(a.Flatness));
+    if (Coincide(e.X, e.Y, x, y, 1e-8 + reach * 1e-12)) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+void ReleaseSegEnds() {
+  std::vector<TSegEnd>().swap(SegEnds);
+  std::vector<int32_t>().swap(CutStarts);
+}

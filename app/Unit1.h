@@ -1,0 +1,56 @@
+// Unit1: the dialog form's behaviour, free of any toolkit. Each front end
+// implements TFormHost and forwards its events to TForm1's handlers.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+struct TScreenPoint {
+  int X = 0, Y = 0;
+};
+
+struct TScreenSize {
+  int Width = 0, Height = 0;
+};
+
+// What the dialog logic needs from a window system.
+class TFormHost {
+ public:
+  virtual ~TFormHost() = default;
+  virtual TScreenPoint CursorPos() = 0;  // screen pixels
+  virtual TScreenSize OuterSize() = 0;   // the whole window, frame included
+  virtual void MoveTo(int left, int top) = 0;
+  virtual std::string EditText() = 0;  // Edit1, UTF-8
+  virtual void SetStatus(std::string_view utf8) = 0;  // Label3
+  virtual void RepaintStatus() = 0;  // paints now, handles no input
+  // The ESC key's state at this moment, without consuming the key press:
+  // asked before each segment of the walk, and between points.
+  virtual bool EscBeforeSegment() = 0;
+  virtual bool EscBetweenPoints() = 0;
+  virtual void CloseWindow() = 0;  // hides the window and ends the event loop
+  virtual std::filesystem::path ProgramFolder() = 0;
+};
+
+class TForm1 {
+ public:
+  explicit TForm1(TFormHost& host) : host_(host) {}
+
+  void FormShow();
+  void FormClose();
+  void Button1Click();  // OK: the division run
+  void Button2Click();  // Cancel
+
+  // Every way of closing: the close button, Esc, Cancel, a finished run.
+  // Only the first close counts; input after it is ignored.
+  void Close();
+  bool Closed() const { return closed_; }
+
+  std::filesystem::path ExeFolder;
+
+ private:
+  TFormHost& host_;
+  bool closed_ = false;
+};
+
+inline constexpr char kExchangeFileName[] = "QZT_TEMP.TXT";

@@ -1,0 +1,275 @@
+// The dialog's behaviour through a fake window system: showing and closing,
+// what OK does with each distance, the walk's outcomes, ESC, late input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+#include "Captions.h"
+#include "FakeHost.h"
+#include "KdxGaibu.h"
+#include "Separators.h"
+
+namespace {
+
+const std::string kTotal = "h#\x91S\x92\xB7\x81" "F";  // "h#全長："
+
+class Form : public ::testing::Test {
+ protected:
+  TTempDir dir;
+  TFakeHost host;
+  TForm1 form{host};
+
+  void SetUp() override {
+    host.Folder = dir.Path();
+    SetUserSeparators({".", ","});
+  }
+  // Shows the dialog on this exchange file, types the distance and presses OK.
+  void Show(const std::string& input) {
+    WriteBytes(dir / kExchangeFileName, input);
+    form.FormShow();
+  }
+  std::string Run(const std::string& input, const std::string& distance) {
+    Show(input);
+    host.Edit = distance;
+    form.Button1Click();
+    return Reply();
+  }
+  std::string Reply() const { return ReadBytes(dir / kExchangeFileName); }
+};
+
+struct TPt {
+  double X, Y;
+};
+
+std::vector<TPt> PointsOf(const std::string& reply) {
+  std::vector<TPt> out;
+  std::istringstream in(reply);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("pt ", 0) == 0) {
+      TPt p{};
+      std::istringstream(line.substr(3)) >> p.X >> p.Y;
+      out.push_back(p);
+    }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Form, ShowCentresOnTheCursorAndReadsTheFile) {
+  Show("lg5\r\nlc3\r\nhp1 1 2\r\n0 0 1 1\r\n");
+  ASSERT_GE(host.Log.size(), 2u);
+  EXPECT_EQ(host.Log[0], "move 350 340");  // 500 - 301 / 2, 400 - 120 / 2
+  EXPECT_EQ(host.Log[1], "status ");
+  EXPECT_EQ(form.ExeFolder, dir.Path());
+  EXPECT_EQ(LineCount, 1);
+  EXPECT_EQ(FirstLayerGroup, 5);
+  EXPECT_EQ(FirstLineColor, 3);
+  EXPECT_EQ(DesignatedPoints[1].Y, 2.0);
+  // The writer's memory was reset after reading.
+  EXPECT_EQ(CurLayerGroup, 0);
+  EXPECT_TRUE(AttrPending.Lg && AttrPending.Ly && AttrPending.Pn);
+}
+
+TEST_F(Form, PlacementHalvesTheOuterSizeTowardsZero) {
+  host.Cursor = {-3, 7};
+  host.Outer = {301, 89};
+  Show("");
+  EXPECT_EQ(host.Log[0], "move -153 -37");
+}
+
+TEST_F(Form, CancelRepliesHqAndCloseWritesBeforeTheWindowGoes) {
+  Show("hp1 0 0\r\n0 0 10 0\r\n");
+  form.Button2Click();
+  EXPECT_TRUE(form.Closed());
+  EXPECT_EQ(Reply(), "hq\r\n");
+  ASSERT_EQ(host.RepliesAtClose.size(), 1u);
+  EXPECT_EQ(host.RepliesAtClose[0], "hq\r\n");
+}
+
+TEST_F(Form, MissingExchangeFileStillOpensAndCancelCreatesIt) {
+  form.FormShow();
+  EXPECT_EQ(LineCount, 0);
+  host.Edit = "5";
+  form.Button1Click();
+  EXPECT_EQ(host.Status, status::kNoEnds);
+  form.Close();
+  EXPECT_EQ(Reply(), "hq\r\n");
+}
+
+TEST_F(Form, UnusableDistancesDoNothing) {
+  Show("hp1 0 0\r\nci 0 0 10\r\n0 0 10 0\r\n");
+  host.Status = "as before";
+  host.Log.clear();
+  for (const char* d : {"0", "-5", "abc", "1e-9", "", "1,5", "0.00000001", "1e999"}) {
+    host.Edit = d;
+    form.Button1Click();
+    EXPECT_FALSE(form.Closed()) << d;
+  }
+  EXPECT_TRUE(host.Log.empty());
+  EXPECT_EQ(host.Status, "as before");
+  EXPECT_EQ(ArcCount, 0);  // no table touched
+  EXPECT_EQ(OutLineCount, 0);
+}
+
+TEST_F(Form, TheSmallestUsableDistance) {
+  Run("hp1 0 0\r\n0 0 1e-7 0\r\n", "0.00000002");
+  EXPECT_TRUE(form.Closed());
+}
+
+TEST_F(Form, FailuresLeaveTheDialogOpenAndCancelRepliesHq) {
+  Show("hp1 5 0\r\n0 0 10 0\r\n");  // H inside the line, not at an end
+  host.Edit = "2";
+  form.Button1Click();
+  EXPECT_FALSE(form.Closed());
+  EXPECT_EQ(host.Status, status::kNoStart);
+  EXPECT_EQ(host.Log, (std::vector<std::string>{"move 350 340", "status ",
+                                                std::string("status ") + status::kSearchingEnds,
+                                                "repaint",
+                                                std::string("status ") + status::kSearchingStart,
+                                                "repaint",
+                                                std::string("status ") + status::kNoStart}));
+  form.Button1Click();  // the same again
+  EXPECT_EQ(host.Status, status::kNoStart);
+  form.Button2Click();
+  EXPECT_EQ(Reply(), "hq\r\n");
+}
+
+TEST_F(Form, OverviewExample) {
+  const std::string reply = Run("lg3\r\nly5\r\nlc2\r\nhp1 0 0\r\n0 0 10 0\r\n10 0 10 5\r\n", "4");
+  EXPECT_TRUE(form.Closed());
+  EXPECT_EQ(reply, "lg3\r\nly5\r\npn2\r\npt 4 0\r\npt 8 0\r\npt 10 2\r\n" + kTotal + "15.000mm\r\n");
+  EXPECT_EQ(host.Status, status::kWalking);
+}
+
+TEST_F(Form, EscAlreadyDownWalksNothing) {
+  host.EscSegmentFrom = 0;
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 10 0\r\n", "1"), "lg0\r\nly0\r\npn1\r\n" + kTotal + "0.000mm\r\n");
+  EXPECT_TRUE(form.Closed());
+}
+
+TEST_F(Form, EscBeforeTheSecondSegmentKeepsTheFirst) {
+  host.EscSegmentFrom = 1;
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 10 0\r\n10 0 20 0\r\n", "4"),
+            "lg0\r\nly0\r\npn1\r\npt 4 0\r\npt 8 0\r\n" + kTotal + "10.000mm\r\n");
+}
+
+TEST_F(Form, EscBetweenPointsStopsMidSegment) {
+  host.EscPointFrom = 3;
+  const std::string reply = Run("hp1 0 0\r\n0 0 100 0\r\n100 0 200 0\r\n", "1");
+  EXPECT_EQ(PointsOf(reply).size(), 3u);
+  EXPECT_NE(reply.find(kTotal + "100.000mm"), std::string::npos);  // the segment begun counts
+}
+
+TEST_F(Form, LateInputIsIgnored) {
+  Run("hp1 0 0\r\n0 0 10 0\r\n", "5");
+  const std::string reply = Reply();
+  form.Button2Click();  // the ESC that stopped a walk, arriving as Cancel
+  form.Button1Click();  // a second Enter
+  form.Close();
+  EXPECT_EQ(Reply(), reply);
+  EXPECT_EQ(host.RepliesAtClose.size(), 1u);
+  EXPECT_NE(reply, "hq\r\n");
+}
+
+TEST_F(Form, TooManyPointsAreRefusedBeforeAnythingIsWritten) {
+  Show("hp1 0 0\r\n0 0 976.5625 0\r\n");
+  // Lengths in binary fractions, so that every subtraction is exact.
+  host.Edit = "0.00048828125";  // 2^-11: two million points
+  form.Button1Click();
+  EXPECT_FALSE(form.Closed());
+  EXPECT_EQ(host.Status, status::kTooManyPoints);
+  EXPECT_EQ(OutLineCount, 0);
+  host.Edit = "0.0009765625";  // 2^-10: exactly a million, allowed
+  form.Button1Click();
+  EXPECT_TRUE(form.Closed());
+  EXPECT_EQ(PointsOf(Reply()).size(), 1000000u);
+}
+
+TEST_F(Form, TooManyPointsThenCancelRepliesHq) {
+  Show("hp1 0 0\r\n0 0 1e300 0\r\n");
+  host.Edit = "1";  // 1 - 1e300 == 1e300: counting alone would never end
+  form.Button1Click();
+  EXPECT_EQ(host.Status, status::kTooManyPoints);
+  form.Button2Click();
+  EXPECT_EQ(Reply(), "hq\r\n");
+}
+
+TEST_F(Form, WalkOutcomes) {
+  // D beyond the chain: no points, the total.
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 10 0\r\n", "20"), "lg0\r\nly0\r\npn1\r\n" + kTotal + "10.000mm\r\n");
+}
+
+TEST_F(Form, ExactMultipleEndsOnTheFarEnd) {
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 12 0\r\n", "4"),
+            "lg0\r\nly0\r\npn1\r\npt 4 0\r\npt 8 0\r\npt 12 0\r\n" + kTotal + "12.000mm\r\n");
+}
+
+TEST_F(Form, ZeroLengthLineIsPassedThrough) {
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 5 0\r\n5 0 5 0\r\n5 0 10 0\r\n", "4"),
+            "lg0\r\nly0\r\npn1\r\npt 4 0\r\npt 8 0\r\n" + kTotal + "10.000mm\r\n");
+}
+
+TEST_F(Form, LineBeforeArcWhereBothMeetTheStart) {
+  EXPECT_EQ(Run("hp1 10 0\r\nci 0 0 10 0 90 1 0\r\n10 0 20 0\r\n", "5"),
+            "lg0\r\nly0\r\npn1\r\npt 15 0\r\npt 20 0\r\n" + kTotal + "10.000mm\r\n");
+}
+
+TEST_F(Form, ArcEnteredAtItsEndRunsClockwise) {
+  const double d = 5 * std::numbers::pi / 2;
+  std::ostringstream ds;
+  ds.precision(17);
+  ds << d;
+  const std::string reply = Run("hp1 0 10\r\nci 0 0 10 0 90 1 0\r\n", ds.str());
+  const auto pts = PointsOf(reply);
+  ASSERT_EQ(pts.size(), 2u);
+  EXPECT_NEAR(pts[0].X, 10 / std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(pts[0].Y, 10 / std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(pts[1].X, 10, 1e-12);
+  EXPECT_NEAR(pts[1].Y, 0, 1e-12);
+}
+
+TEST_F(Form, LoneCircleGivesSixPoints) {
+  const std::string reply = Run("hp1 10 0\r\nci 0 0 10\r\n", "10");
+  const auto pts = PointsOf(reply);
+  ASSERT_EQ(pts.size(), 6u);
+  for (size_t i = 0; i < pts.size(); ++i) {
+    const double a = 1.0 * static_cast<double>(i + 1);  // path 10 per point on radius 10
+    EXPECT_NEAR(pts[i].X, 10 * std::cos(a), 1e-12);
+    EXPECT_NEAR(pts[i].Y, 10 * std::sin(a), 1e-12);
+  }
+  EXPECT_NE(reply.find(kTotal + "62.832mm"), std::string::npos);
+}
+
+TEST_F(Form, ClosedPolygonStartsAlongTheFirstListedLineAndEndsOnTheStart) {
+  const std::string reply =
+      Run("hp1 0 0\r\n0 10 0 0\r\n0 0 10 0\r\n10 0 10 10\r\n10 10 0 10\r\n", "10");
+  const auto pts = PointsOf(reply);
+  const TPt want[] = {{0, 10}, {10, 10}, {10, 0}, {0, 0}};
+  ASSERT_EQ(pts.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    // Stepped by the cosine and sine of the direction: 6e-16 where 0 is meant.
+    EXPECT_NEAR(pts[i].X, want[i].X, 1e-14);
+    EXPECT_NEAR(pts[i].Y, want[i].Y, 1e-14);
+  }
+  EXPECT_NE(reply.find(kTotal + "40.000mm\r\n"), std::string::npos);
+}
+
+TEST_F(Form, TotalIsGroupedInTheUsersSeparators) {
+  EXPECT_NE(Run("hp1 0 0\r\n0 0 1234.5 0\r\n", "2000").find(kTotal + "1,234.500mm\r\n"),
+            std::string::npos);
+}
+
+TEST_F(Form, LargeCircleStartsAtTheDesignatedPoint) {
+  const double r = 50000, a = 33.33333333333 / 180 * std::numbers::pi;
+  std::ostringstream in;
+  in.precision(17);
+  in << "hp1 " << r * std::cos(a) << ' ' << r * std::sin(a) << "\r\nci 0 0 50000\r\n";
+  const auto pts = PointsOf(Run(in.str(), "100000"));
+  EXPECT_TRUE(form.Closed()) << host.Status;
+  ASSERT_EQ(pts.size(), 3u);  // 314,159 mm round
+  EXPECT_NEAR(pts[0].X, r * std::cos(a + 2), 1e-6);
+  EXPECT_NEAR(pts[0].Y, r * std::sin(a + 2), 1e-6);
+}
