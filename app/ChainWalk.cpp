@@ -59,8 +59,9 @@ TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
 }
 
 double EmitPoints(const std::vector<TWalkStep>& steps, double hx, double hy, double d,
-                  const std::function<bool()>& escBetweenPoints) {
+                  const std::function<bool()>& escBetweenPoints, bool stoppedByEscape) {
   double wx = hx, wy = hy, a = 0, total = 0;
+  bool armed = !stoppedByEscape;
   for (const TWalkStep& step : steps) {
     const TSegment s = SegmentAt(step.Cur);
     double px = wx, py = wy;
@@ -69,7 +70,10 @@ double EmitPoints(const std::vector<TWalkStep>& steps, double hx, double hy, dou
     total = total + step.Lseg;
     const double theta = s.E.Kind == 0 ? AngleRad(s.FX - wx, s.FY - wy) : 0;
     while (a >= d) {
-      if (escBetweenPoints()) return total;
+      if (!escBetweenPoints())
+        armed = true;
+      else if (armed)
+        return total;
       const double l = d - aprev;  // still missing to the next point, measured from P
       if (s.E.Kind == 0) {
         // Each point is stepped from the previous one.

@@ -29,6 +29,8 @@ TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
 
 // Appends one point record per division point on the traced segments and
 // returns the total length of the segments begun. escBetweenPoints is asked
-// before each point; when it answers true the walk ends there.
+// before each point; when it answers true the walk ends there. After a trace
+// that ESC stopped, the key still held down only finishes the segments begun;
+// it must be let go and pressed again to stop this pass too.
 double EmitPoints(const std::vector<TWalkStep>& steps, double hx, double hy, double d,
-                  const std::function<bool()>& escBetweenPoints);
+                  const std::function<bool()>& escBetweenPoints, bool stoppedByEscape);

@@ -67,8 +67,8 @@ void TForm1::Button1Click() {
     host_.RepaintStatus();
 
     std::vector<TWalkStep> steps;
-    if (TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, steps) ==
-        TTraceEnd::TooManyPoints) {
+    const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, steps);
+    if (end == TTraceEnd::TooManyPoints) {
       ReleaseSegEnds();
       host_.SetStatus(status::kTooManyPoints);
       return;
@@ -76,7 +76,8 @@ void TForm1::Button1Click() {
     OutLayerGroup(FirstLayerGroup);
     OutLayer(FirstLayer);
     OutPen(FirstLineColor, 0);
-    const double total = EmitPoints(steps, hx, hy, d, [this] { return host_.EscBetweenPoints(); });
+    const double total = EmitPoints(steps, hx, hy, d, [this] { return host_.EscBetweenPoints(); },
+                                    end == TTraceEnd::Escape);
     ReleaseSegEnds();
     std::string comment(kTotalLengthLabel);
     comment += FormatFixedN(3, total);

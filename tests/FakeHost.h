@@ -16,7 +16,7 @@ class TFakeHost : public TFormHost {
   TScreenSize Outer{301, 120};
   std::string Status = "Label3";
   long EscSegmentFrom = -1;  // the key is down from this question on; -1: never
-  long EscPointFrom = -1;
+  std::string EscPoints;     // per question between points: 'D' down, 'U' up; the last repeats
   long SegmentQuestions = 0, PointQuestions = 0;
   std::vector<std::string> Log;
   std::vector<std::string> RepliesAtClose;  // the exchange file as each CloseWindow found it
@@ -33,7 +33,11 @@ class TFakeHost : public TFormHost {
   }
   void RepaintStatus() override { Log.push_back("repaint"); }
   bool EscBeforeSegment() override { return EscSegmentFrom >= 0 && SegmentQuestions++ >= EscSegmentFrom; }
-  bool EscBetweenPoints() override { return EscPointFrom >= 0 && PointQuestions++ >= EscPointFrom; }
+  bool EscBetweenPoints() override {
+    if (EscPoints.empty()) return false;
+    const size_t q = static_cast<size_t>(PointQuestions++);
+    return EscPoints[q < EscPoints.size() ? q : EscPoints.size() - 1] == 'D';
+  }
   void CloseWindow() override {
     Log.push_back("close");
     RepliesAtClose.push_back(ReadBytes(Folder / kExchangeFileName));

@@ -157,10 +157,26 @@ TEST_F(Form, EscBeforeTheSecondSegmentKeepsTheFirst) {
 }
 
 TEST_F(Form, EscBetweenPointsStopsMidSegment) {
-  host.EscPointFrom = 3;
+  host.EscPoints = "UUUD";
   const std::string reply = Run("hp1 0 0\r\n0 0 100 0\r\n100 0 200 0\r\n", "1");
   EXPECT_EQ(PointsOf(reply).size(), 3u);
   EXPECT_NE(reply.find(kTotal + "100.000mm"), std::string::npos);  // the segment begun counts
+}
+
+// The key that stopped the trace, still held, lets the segments begun finish,
+// as the walk without questions between points would; a new press stops them.
+TEST_F(Form, EscHeldAfterTheTraceFinishesTheSegmentsBegun) {
+  host.EscSegmentFrom = 1;
+  host.EscPoints = "D";
+  EXPECT_EQ(Run("hp1 0 0\r\n0 0 10 0\r\n10 0 20 0\r\n", "4"),
+            "lg0\r\nly0\r\npn1\r\npt 4 0\r\npt 8 0\r\n" + kTotal + "10.000mm\r\n");
+}
+
+TEST_F(Form, EscPressedAgainAfterTheTraceStopsThePoints) {
+  host.EscSegmentFrom = 1;
+  host.EscPoints = "DDUD";
+  const std::string reply = Run("hp1 0 0\r\n0 0 100 0\r\n100 0 200 0\r\n", "1");
+  EXPECT_EQ(PointsOf(reply).size(), 3u);
 }
 
 TEST_F(Form, LateInputIsIgnored) {
