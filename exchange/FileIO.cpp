@@ -87,7 +87,7 @@ bool FileExists(const std::filesystem::path& path) {
   return GetFileAttributesW(Win32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING) != 0;
 }
@@ -176,7 +176,7 @@ bool FileExists(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -42,7 +42,7 @@ class TFileWriter {
 
 bool FileExists(const std::filesystem::path& path);
 // Moves `from` over `to`, replacing what is there unless it is a directory.
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
 // Deletes a file; never a directory.
 bool RemoveFile(const std::filesystem::path& path);
 // A number that differs between programs running at once.

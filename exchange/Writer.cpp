@@ -144,13 +144,18 @@ bool SaveExchangeFile(const std::filesystem::path& path) {
   try {
     TFileWriter file;
     for (int attempt = 0; attempt < 100 && !created; ++attempt) {
+      std::string suffix = ".";
+      suffix += std::to_string(ProcessId());
+      suffix += '-';
+      suffix += std::to_string(attempt);
+      suffix += ".tmp";
       temp = path;
-      temp += "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+      temp += suffix;
       created = file.Create(temp, true);
     }
     if (created) {
       const bool written = WriteReply(file) && file.Close();
-      if (written && ReplaceFile(temp, path)) return true;
+      if (written && MoveFileOver(temp, path)) return true;
       file.Close();
       RemoveFile(temp);
       created = false;
