@@ -6,8 +6,15 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "Unit1.h"
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -42,17 +49,52 @@ int Usage() {
   return 64;
 }
 
+// The arguments, with the folder as a path that keeps any characters it has.
+struct TArgs {
+  std::filesystem::path Folder;
+  std::vector<std::string> Rest;  // UTF-8
+};
+
+#ifdef _WIN32
+TArgs ReadArgs(int, char**) {
+  TArgs args;
+  int n = 0;
+  wchar_t** w = CommandLineToArgvW(GetCommandLineW(), &n);
+  for (int i = 1; w && i < n; ++i) {
+    if (i == 1) {
+      args.Folder = w[i];
+      continue;
+    }
+    const int len = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(len > 0 ? len - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), len, nullptr, nullptr);
+    args.Rest.push_back(s);
+  }
+  if (n < 2) args.Rest.clear();
+  LocalFree(w);
+  return args;
+}
+#else
+TArgs ReadArgs(int argc, char** argv) {
+  TArgs args;
+  if (argc > 1) args.Folder = argv[1];
+  for (int i = 2; i < argc; ++i) args.Rest.emplace_back(argv[i]);
+  return args;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 5) return Usage();
+  const TArgs args = ReadArgs(argc, argv);
+  if (args.Folder.empty() || (args.Rest.size() != 1 && args.Rest.size() != 3)) return Usage();
   long long escAt = -1;
-  if (argc == 5) {
+  if (args.Rest.size() == 3) {
     char* end = nullptr;
-    escAt = std::strtoll(argv[4], &end, 10);
-    if (std::string(argv[3]) != "--esc-at" || *end != '\0' || escAt < 0) return Usage();
+    escAt = std::strtoll(args.Rest[2].c_str(), &end, 10);
+    if (args.Rest[1] != "--esc-at" || *end != '\0' || escAt < 0) return Usage();
   }
-  THeadlessHost host(argv[1], argv[2], escAt);
+  THeadlessHost host(args.Folder, args.Rest[0], escAt);
   TForm1 form(host);
   form.FormShow();
   form.Button1Click();

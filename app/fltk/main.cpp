@@ -1,0 +1,169 @@
+// equidist: the dialog with FLTK, for Linux and other X11 desktops. Same
+// layout, texts and keys as the Windows program, in a Japanese gothic font
+// found through fontconfig.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Pixmap.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <fontconfig/fontconfig.h>
+
+#include <string>
+
+#include "Captions.h"
+#include "EscPoll.h"
+#include "ProgramPath.h"
+#include "Unit1.h"
+#include "../icon/icon.xpm"
+
+namespace {
+
+const Fl_Font kFont = FL_FREE_FONT;
+const int kFontSize = 13;
+const Fl_Color kFormColour = fl_rgb_color(166, 202, 240);
+const Fl_Color kStatusColour = fl_rgb_color(128, 179, 234);
+
+// A fixed-pitch Japanese gothic, as close to "ＭＳ ゴシック" as the system has.
+std::string JapaneseGothic() {
+  std::string family = "monospace";
+  if (!FcInit()) return family;
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("monospace:lang=ja"));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) family = reinterpret_cast<char*>(name);
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return family;
+}
+
+// The default button: Enter presses it wherever the focus is, and it wears
+// the dark frame of a dialog's default button.
+class TDefaultButton : public Fl_Button {
+ public:
+  using Fl_Button::Fl_Button;
+  int handle(int event) override {
+    if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+      simulate_key_action();
+      do_callback();
+      return 1;
+    }
+    return Fl_Button::handle(event);
+  }
+  void draw() override {
+    Fl_Button::draw();
+    fl_color(FL_BLACK);
+    fl_rect(x(), y(), w(), h());
+  }
+};
+
+bool EscapeDown() { return Fl::get_key(FL_Escape) != 0; }
+
+class TFltkHost : public TFormHost {
+ public:
+  TFltkHost(Fl_Window& window, Fl_Input& edit, Fl_Box& status)
+      : window_(window), edit_(edit), status_(status) {}
+
+  TScreenPoint CursorPos() override {
+    Fl::get_mouse(cursor_.X, cursor_.Y);
+    return cursor_;
+  }
+  TScreenSize OuterSize() override { return {window_.decorated_w(), window_.decorated_h()}; }
+  void MoveTo(int left, int top) override { window_.position(left, top); }
+  std::string EditText() override { return edit_.value(); }
+  void SetStatus(std::string_view utf8) override { status_.copy_label(std::string(utf8).c_str()); }
+  void RepaintStatus() override {
+    status_.redraw();
+    Fl::flush();
+  }
+  bool EscBeforeSegment() override { return escape_(); }
+  bool EscBetweenPoints() override { return escape_(); }
+  void CloseWindow() override { window_.hide(); }
+  std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+
+  // The outer size is known only once a window manager has framed the
+  // window: centre it again on the cursor read when it was shown.
+  void Recentre() {
+    const int dw = window_.decorated_w(), dh = window_.decorated_h();
+    if (dw == window_.w() && dh == window_.h()) return;
+    const int border = (dw - window_.w()) / 2;
+    window_.position(cursor_.X - dw / 2 + border, cursor_.Y - dh / 2 + (dh - window_.h() - border));
+  }
+
+ private:
+  Fl_Window& window_;
+  Fl_Input& edit_;
+  Fl_Box& status_;
+  TScreenPoint cursor_;
+  TEscPoll<bool (*)()> escape_{&EscapeDown};
+};
+
+// FLTK keeps a left-aligned label 3 pixels inside its box: the box is widened
+// by as much, so that the text starts where the layout puts it.
+Fl_Box* Label(int x, int y, int w, int h, const char* text) {
+  auto* b = new Fl_Box(x - 3, y, w + 6, h, text);
+  b->labelfont(kFont);
+  b->labelsize(kFontSize);
+  b->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+  return b;
+}
+
+template <class Button>
+Button* MakeButton(int x, int y, int w, int h, const char* text) {
+  auto* b = new Button(x, y, w, h, text);
+  b->labelfont(kFont);
+  b->labelsize(kFontSize);
+  return b;
+}
+
+}  // namespace
+
+int main() {  // the program reads no command line
+  static const std::string family = " " + JapaneseGothic();  // " ": regular style
+  Fl::set_font(kFont, family.c_str());
+  Fl::disable_im();  // digits are typed as plain single-byte characters
+  Fl::visible_focus(1);
+
+  Fl_Window window(192, 107, 295, 89, caption::kForm);
+  window.color(kFormColour);
+  window.iconlabel(caption::kAppTitle);
+  window.xclass("equidist");
+  Label(8, 12, 52, 13, caption::kDistance);
+  Label(168, 16, 14, 13, caption::kUnit);
+  Fl_Box* status = Label(3, 76, 289, 13, "Label3");  // the full client width
+  status->box(FL_FLAT_BOX);
+  status->color(kStatusColour);
+  status->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+  // In tab order: Edit1, Button1, Button2.
+  auto* edit = new Fl_Input(80, 8, 81, 21);
+  edit->textfont(kFont);
+  edit->textsize(kFontSize);
+  auto* ok = MakeButton<TDefaultButton>(80, 40, 81, 25, caption::kOk);
+  auto* cancel = MakeButton<Fl_Button>(176, 40, 113, 25, caption::kCancel);
+  window.end();
+
+  static const Fl_Pixmap iconPixmap(equidist_icon_xpm);
+  static const Fl_RGB_Image icon(&iconPixmap, kFormColour);
+  window.icon(&icon);
+
+  TFltkHost host(window, *edit, *status);
+  TForm1 form(host);
+  ok->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button1Click(); }, &form);
+  cancel->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button2Click(); }, &form);
+  // The close button and Esc.
+  window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
+
+  form.FormShow();
+  window.show();
+  while (!window.visible() && window.shown()) Fl::wait();
+  host.Recentre();
+  edit->take_focus();
+  Fl::run();
+  return 0;
+}

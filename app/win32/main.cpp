@@ -1,0 +1,212 @@
+// equidist.exe: the dialog as a native Win32 window. A hidden application
+// window owns the form and carries the title on the task-bar button; the
+// form's controls sit at fixed pixel positions, and the dialog keys (Enter,
+// Esc, Tab, Alt+letter) go through IsDialogMessageW.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#include <imm.h>
+
+#include <string>
+#include <string_view>
+
+#include "Captions.h"
+#include "EscPoll.h"
+#include "ProgramPath.h"
+#include "Unit1.h"
+
+namespace {
+
+constexpr COLORREF kFormColour = RGB(166, 202, 240);
+constexpr COLORREF kStatusColour = RGB(128, 179, 234);  // 15381376 as 0x00BBGGRR
+constexpr int kClientWidth = 295, kClientHeight = 89;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr wchar_t kFormClass[] = L"TForm1";
+constexpr wchar_t kAppClass[] = L"TApplication";
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Peeking (nothing is removed or handled) keeps the input pipeline moving while
+// the walk holds the thread: under Wine the key state is only brought up to
+// date when the thread looks at its queue.
+bool EscapeDown() {
+  MSG m;
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
+  return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
+}
+
+class TWin32Host : public TFormHost {
+ public:
+  HWND App = nullptr, Form = nullptr, Edit = nullptr, Status = nullptr;
+
+  TScreenPoint CursorPos() override {
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+  }
+  TScreenSize OuterSize() override {
+    RECT r{};
+    GetWindowRect(Form, &r);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+  void MoveTo(int left, int top) override {
+    SetWindowPos(Form, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  std::string EditText() override {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(Edit)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(Edit, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+  }
+  void SetStatus(std::string_view utf8) override { SetWindowTextW(Status, Widen(utf8).c_str()); }
+  void RepaintStatus() override { UpdateWindow(Status); }
+  bool EscBeforeSegment() override { return escape_(); }
+  bool EscBetweenPoints() override { return escape_(); }
+  void CloseWindow() override {
+    DestroyWindow(Form);
+    DestroyWindow(App);
+  }
+  std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+
+ private:
+  TEscPoll<bool (*)()> escape_{&EscapeDown};
+};
+
+TWin32Host Host;
+TForm1 Form1(Host);
+HBRUSH FormBrush, StatusBrush;
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDOK) Form1.Button1Click();
+      if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDCANCEL) Form1.Button2Click();
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_CTLCOLORSTATIC: {
+      const bool status = reinterpret_cast<HWND>(lp) == Host.Status;
+      const HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, status ? kStatusColour : kFormColour);
+      return reinterpret_cast<LRESULT>(status ? StatusBrush : FormBrush);
+    }
+    case WM_SYSCOMMAND:
+      // The application window carries the task-bar button: minimise that.
+      if ((wp & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(Host.App, SW_MINIMIZE);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      Form1.Close();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && Host.Form && IsWindowVisible(Host.Form)) {
+        SetActiveWindow(Host.Form);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:  // "Close window" on the task-bar button
+      Form1.Close();
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND Control(const wchar_t* cls, std::string_view text, DWORD style, DWORD exStyle, int x, int y,
+             int w, int h, int id, HFONT font) {
+  HWND c = CreateWindowExW(exStyle, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                           Host.Form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return c;
+}
+
+bool CreateWindows(HINSTANCE inst) {
+  WNDCLASSEXW fc{};
+  fc.cbSize = sizeof fc;
+  fc.lpfnWndProc = FormProc;
+  fc.hInstance = inst;
+  fc.hIcon = LoadIconW(inst, L"MAINICON");
+  fc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  fc.hbrBackground = FormBrush;
+  fc.lpszClassName = kFormClass;
+  WNDCLASSEXW ac = fc;
+  ac.lpfnWndProc = AppProc;
+  ac.lpszClassName = kAppClass;
+  if (!RegisterClassExW(&fc) || !RegisterClassExW(&ac)) return false;
+
+  // The application window: no size of its own, only a task-bar button.
+  Host.App = CreateWindowExW(0, kAppClass, Widen(caption::kAppTitle).c_str(),
+                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                             nullptr, nullptr, inst, nullptr);
+  RECT outer{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
+  Host.Form = CreateWindowExW(0, kFormClass, Widen(caption::kForm).c_str(), kFormStyle, 192, 107,
+                              outer.right - outer.left, outer.bottom - outer.top, Host.App, nullptr,
+                              inst, nullptr);
+  if (!Host.App || !Host.Form) return false;
+
+  // Character height 13 pixels, whatever the screen's DPI.
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           FIXED_PITCH | FF_MODERN, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");  // ＭＳ ゴシック
+  // In creation order, which is also the tab order: Edit1, Button1, Button2.
+  Control(L"STATIC", caption::kDistance, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 8, 12, 52, 13, -1, font);
+  Control(L"STATIC", caption::kUnit, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 168, 16, 14, 13, -1, font);
+  Host.Status = Control(L"STATIC", "Label3", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
+                        kClientHeight - 13, kClientWidth, 13, -1, font);
+  Host.Edit = Control(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, 8, 81, 21, -1, font);
+  Control(L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 80, 40, 81, 25, IDOK, font);
+  Control(L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, 176, 40, 113, 25, IDCANCEL, font);
+  // Digits are typed as plain single-byte characters: no input method here.
+  ImmAssociateContext(Host.Edit, nullptr);
+  return true;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
+  FormBrush = CreateSolidBrush(kFormColour);
+  StatusBrush = CreateSolidBrush(kStatusColour);
+  if (!CreateWindows(inst)) return 0;
+  Form1.FormShow();
+  ShowWindow(Host.App, SW_SHOWNOACTIVATE);
+  ShowWindow(Host.Form, SW_SHOW);
+  SetForegroundWindow(Host.Form);
+  SetFocus(Host.Edit);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (IsWindow(Host.Form) && IsDialogMessageW(Host.Form, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
