@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   libfltk1.3-dev fonts-ipafont-gothic fontconfig
-  g++-mingw-w64-x86-64-posix wine wine64
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick
 )
 

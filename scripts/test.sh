@@ -3,14 +3,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-step() { printf '\n==== %s\n' "$*"; }
+step() { printf '\n==== %s (%ds)\n' "$*" "$SECONDS"; }
 
 step "system packages"
 scripts/deps.sh
 
-step "build and unit tests"
+step "build, unit tests and golden exchanges"
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j"$(nproc)"
+
+step "Windows program, cross-compiled"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+
+step "end to end: the dialogs under Xvfb, equidist.exe under Wine"
+tests/e2e/e2e.sh build build-mingw
 
 step "all tests passed"

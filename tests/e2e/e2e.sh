@@ -1,0 +1,278 @@
+#!/usr/bin/env bash
+# e2e.sh BUILD_DIR MINGW_BUILD_DIR [fltk|wine]...
+#
+# Drives the real dialogs in a fresh Xvfb with xdotool: the FLTK program
+# (BUILD_DIR/app/fltk/equidist) and the Windows program under Wine
+# (MINGW_BUILD_DIR/app/win32/equidist.exe), each from a fresh folder holding
+# an exchange file, and checks the reply each way of closing leaves.
+set -euo pipefail
+
+build=$(realpath "$1")
+mingw=$(realpath "$2")
+shift 2
+programs=("$@")
+[ ${#programs[@]} -gt 0 ] || programs=(fltk wine)
+
+here=$(dirname "$(realpath "$0")")
+cases=$here/../cases
+run=$build/app/headless/equidist-run
+xclose=$build/tests/e2e/xclose
+# "." and "," in the total, for the programs and equidist-run alike; UTF-8 so
+# that Wine can name its windows in Japanese for xdotool to find.
+export LC_ALL=C.UTF-8
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/equidist-e2e.XXXXXX")
+pids=()
+cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+program=""
+step=""
+fail() {
+  echo "E2E FAIL [$program] $step: $*" >&2
+  [ -n "${DISPLAY:-}" ] && xwininfo -root -tree 2>/dev/null | grep -v "has no name" | head -20 >&2
+  [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null &&
+    cp "$work/failure.png" "${TMPDIR:-/tmp}/equidist-e2e-failure.png" &&
+    echo "screen at the failure: ${TMPDIR:-/tmp}/equidist-e2e-failure.png" >&2
+  exit 1
+}
+
+# poll SECONDS COMMAND...: runs COMMAND until it succeeds or the time is up.
+poll() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.1
+  done
+}
+
+# ---- display --------------------------------------------------------------------------------
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
+pids+=($!)
+poll 20 test -s "$work/display" || { program=Xvfb; fail "did not start"; }
+export DISPLAY=:$(cat "$work/display")
+echo "Xvfb on $DISPLAY"
+
+# ---- the programs -----------------------------------------------------------------------------
+window=""     # the dialog's X window
+app_pid=""
+
+find_dialog() {
+  case $program in
+    fltk) xdotool search --onlyvisible --class '^equidist$' | head -1 ;;
+    wine) xdotool search --onlyvisible --name '^等距点Ｋ$' | head -1 ;;
+  esac
+}
+
+dialog_shown() { [ -n "$(find_dialog)" ]; }
+
+# running PID: true while the process runs (not once it is a zombie).
+running() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
+# start DIR: starts the program copied into DIR and waits for its dialog.
+start() {
+  local dir=$1
+  # The dialog centres itself on the cursor; a small move makes sure the
+  # program sees where it is.
+  xdotool mousemove 401 301
+  xdotool mousemove 400 300
+  case $program in
+    fltk) cp "$build/app/fltk/equidist" "$dir/" && (cd "$dir" && exec ./equidist) & ;;
+    wine) cp "$mingw/app/win32/equidist.exe" "$dir/" && (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
+  esac
+  app_pid=$!
+  poll 60 dialog_shown || fail "no dialog appeared"
+  window=$(find_dialog)
+  sleep 0.3  # the first paint
+}
+
+# finish: waits for the program to end by itself.
+finish() {
+  poll 60 eval '! running "$app_pid"' || fail "the program did not end"
+  wait "$app_pid" 2>/dev/null || true
+}
+
+# geometry: sets left, top, width, height of the dialog's outer window.
+geometry() {
+  local info
+  info=$(xwininfo -id "$window")
+  left=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+  top=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+  width=$(awk '/Width:/ {print $2}' <<<"$info")
+  height=$(awk '/Height:/ {print $2}' <<<"$info")
+}
+
+# click_client X Y: clicks a point of the client area (295 x 89 inside the frame).
+click_client() {
+  geometry
+  local border=$(((width - 295) / 2))
+  xdotool mousemove $((left + border + $1)) $((top + height - 89 - border + $2)) click 1
+}
+
+close_button() {
+  case $program in
+    fltk) "$xclose" "$window" ;;
+    wine) geometry && xdotool mousemove $((left + width - 12)) $((top + 11)) click 1 ;;
+  esac
+}
+
+# scenario NAME INPUT_FILE|- : a fresh folder with the program and the input.
+scenario() {
+  step=$1
+  dir=$work/$program-$1
+  mkdir -p "$dir"
+  [ "$2" = "-" ] || cp "$2" "$dir/QZT_TEMP.TXT"
+}
+
+expect_reply() {
+  [ -f "$dir/QZT_TEMP.TXT" ] || fail "no exchange file"
+  cmp -s "$dir/QZT_TEMP.TXT" "$1" || {
+    od -c "$dir/QZT_TEMP.TXT" | head -20 >&2
+    fail "the reply differs from $1"
+  }
+  local left_over
+  left_over=$(ls -A "$dir" | grep -v -x -e QZT_TEMP.TXT -e equidist -e equidist.exe || true)
+  [ -z "$left_over" ] || fail "files left beside the reply: $left_over"
+}
+
+# With E2E_SCREENSHOTS=DIR, the dialog with a distance typed is saved as
+# DIR/dialog-PROGRAM.png (the pictures in the README).
+screenshot() {
+  [ -n "${E2E_SCREENSHOTS:-}" ] || return 0
+  geometry
+  mkdir -p "$E2E_SCREENSHOTS"
+  sleep 0.3
+  import -window root -crop "$((width + 16))x$((height + 16))+$((left - 8))+$((top - 8))" +repage \
+    "$E2E_SCREENSHOTS/dialog-$program.png"
+}
+
+printf 'hq\r\n' >"$work/hq"
+sample=$cases/overview/QZT_TEMP.TXT
+
+# A chain of 20,000 joined half ellipses: several seconds of measuring.
+awk 'BEGIN { printf "hp1 0 0\r\n"; for (i = 0; i < 20000; i++) printf "ci %d 0 100 180 0 0.5 0\r\n", 200 * i + 100 }' >"$work/arcs.txt"
+
+run_scenarios() {
+  echo "== $program"
+
+  scenario cancel-and-placement "$sample"
+  start "$dir"
+  geometry
+  [ "$left,$top" = "$((400 - width / 2)),$((300 - height / 2))" ] ||
+    fail "dialog ${width}x$height at $left,$top, not centred on the cursor at 400,300"
+  click_client $((176 + 56)) $((40 + 12))
+  finish
+  expect_reply "$work/hq"
+
+  scenario escape "$sample"
+  start "$dir"
+  xdotool key Escape
+  finish
+  expect_reply "$work/hq"
+
+  scenario alt-n "$sample"
+  start "$dir"
+  xdotool key alt+n
+  finish
+  expect_reply "$work/hq"
+
+  scenario close-button "$sample"
+  start "$dir"
+  close_button
+  finish
+  expect_reply "$work/hq"
+
+  scenario distance-and-enter "$sample"
+  start "$dir"
+  xdotool type --delay 40 "4"
+  screenshot
+  xdotool key Return
+  finish
+  mkdir -p "$work/headless-$program" && cp "$sample" "$work/headless-$program/QZT_TEMP.TXT"
+  "$run" "$work/headless-$program" 4
+  expect_reply "$work/headless-$program/QZT_TEMP.TXT"
+
+  scenario unusable-distance-then-escape "$sample"
+  start "$dir"
+  xdotool type --delay 40 "abc"
+  xdotool key Return
+  sleep 0.5
+  running "$app_pid" || fail "an unusable distance closed the dialog"
+  xdotool key Escape
+  finish
+  expect_reply "$work/hq"
+
+  scenario missing-file -
+  start "$dir"
+  click_client $((176 + 56)) $((40 + 12))
+  finish
+  expect_reply "$work/hq"
+
+  scenario escape-held-during-a-long-walk "$work/arcs.txt"
+  start "$dir"
+  xdotool type --delay 40 "240"
+  xdotool key Return
+  sleep 2
+  xdotool keydown Escape
+  finish
+  xdotool keyup Escape
+  local reply=$dir/QZT_TEMP.TXT points
+  points=$(grep -c '^pt ' "$reply" || true)
+  [ "$(head -3 "$reply" | tr -d '\r' | tr '\n' ' ')" = "lg0 ly0 pn1 " ] || fail "no attribute records"
+  tail -1 "$reply" | grep -q '^h#' || fail "no closing comment"
+  [ "$points" -gt 0 ] && [ "$points" -lt 20000 ] || fail "$points points: ESC did not stop the walk"
+  # The points so far are those of the walk stopped before the same segment,
+  # on the same platform: arcs call sine, cosine and arctangent thousands of
+  # times, and the C libraries differ in their last bits.
+  mkdir -p "$work/prefix-$program" && cp "$work/arcs.txt" "$work/prefix-$program/QZT_TEMP.TXT"
+  case $program in
+    fltk) "$run" "$work/prefix-$program" 240 --esc-at $((points + 2)) ;;
+    wine) wine "$mingw/app/headless/equidist-run.exe" "$(winepath -w "$work/prefix-$program")" 240 \
+            --esc-at $((points + 2)) ;;
+  esac
+  cmp -s <(grep '^pt ' "$reply") <(grep '^pt ' "$work/prefix-$program/QZT_TEMP.TXT" | head -"$points") ||
+    fail "the $points points differ from the same walk without a window"
+  echo "   ESC stopped the walk after $points of about 20,000 points"
+  step=""
+  echo "== $program: all scenarios passed"
+}
+
+# ---- Wine: its own prefix under the build folder, made once per run -----------------------------
+wine_setup() {
+  export WINEPREFIX=$mingw/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  rm -rf "$WINEPREFIX"
+  step="wineboot"
+  timeout 300 wineboot -i >/dev/null 2>&1 || fail "wineboot failed"
+  # The dialog's font, the caption font's Japanese fallback, and the title-bar
+  # symbols; one virtual desktop for every program of the prefix.
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for f in "ＭＳ ゴシック" "MS Gothic" "MS UI Gothic" "ＭＳ Ｐゴシック" "MS PGothic"; do
+      printf '"%s"="IPAGothic"\r\n' "$f"
+    done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="e2e"\r\n'
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"e2e"="1024x768"\r\n'
+  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$work/fonts.reg"
+  wine regedit /S "$work/fonts.reg" >/dev/null 2>&1 || fail "regedit failed"
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+}
+
+for program in "${programs[@]}"; do
+  case $program in
+    fltk) run_scenarios ;;
+    wine) wine_setup && run_scenarios ;;
+    *) fail "unknown program" ;;
+  esac
+done
+echo "E2E: all passed"
