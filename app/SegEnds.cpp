@@ -3,12 +3,15 @@
 #include <cmath>
 #include <numbers>
 
+#include "EndIndex.h"
 #include "KdxGaibu.h"
 #include "MyFunc.h"
 
 std::vector<TSegEnd> SegEnds;
 
 namespace {
+
+TEndIndex Index;
 
 // Arcs that begin at a cut through the designated point: the first half of
 // each circle and of each full ellipse. Valid from one build to the next.
@@ -77,15 +80,10 @@ void BuildSegEnds() {
     SegEnds.push_back({p0.X, p0.Y, 1, 0, k, true});
     SegEnds.push_back({p1.X, p1.Y, 1, 1, k, true});
   }
+  Index.Build(SegEnds);
 }
 
-int32_t FindFreeEnd(double x, double y) {
-  for (size_t i = 0; i < SegEnds.size(); ++i) {
-    const TSegEnd& e = SegEnds[i];
-    if (e.Avail && Coincide(e.X, e.Y, x, y)) return static_cast<int32_t>(i);
-  }
-  return -1;
-}
+int32_t FindFreeEnd(double x, double y) { return Index.Find(SegEnds, x, y); }
 
 int32_t FindStartEnd(double x, double y) {
   const int32_t found = FindFreeEnd(x, y);
@@ -106,6 +104,7 @@ int32_t FindStartEnd(double x, double y) {
 }
 
 void ReleaseSegEnds() {
+  Index.Clear();
   std::vector<TSegEnd>().swap(SegEnds);
   std::vector<int32_t>().swap(CutStarts);
 }
