@@ -1,4 +1,5 @@
 // The exchange file reader: lines, tokens, and the header and attribute records.
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -7,58 +8,92 @@
 #include "MyFunc.h"
 #include "Tokens.h"
 
+namespace {
+
+// What the tokenizer does with each byte value.
+enum TByteClass : uint8_t { kKeep, kDrop, kLead, kQuote, kEquals, kBlank };
+
+constexpr auto kByteClasses = [] {
+  std::array<TByteClass, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    if (IsLeadByte(static_cast<unsigned char>(c))) t[c] = kLead;
+    else if (c == '"') t[c] = kQuote;
+    else if (c == '=') t[c] = kEquals;
+    else if (c == ' ' || c == '\t') t[c] = kBlank;
+    else if (c >= 0x20 && c <= 0xFD) t[c] = kKeep;
+    else t[c] = kDrop;
+  }
+  return t;
+}();
+
+}  // namespace
+
+// Every kept byte goes to the scratch buffer, tokens past the table too (the
+// buffer is as long as the line); only the first 32 tokens are recorded.
 void Tokenize(std::string_view line, std::string& scratch, TTokens& out) {
   if (scratch.size() < line.size()) scratch.resize(line.size());
-  char* buf = scratch.data();
-  size_t w = 0;          // bytes kept
-  size_t cur = 0;        // index of the current token
-  size_t curLen = 0;     // its length, also past the table
-  size_t start = 0;      // where it begins in buf
-  bool splitting = true;
-  const size_t n = line.size();
-  auto keep = [&](char c) {
-    if (cur < TTokens::kTable) buf[w++] = c;
-    ++curLen;
-  };
-  for (size_t i = 0; i < n;) {
-    const auto c = static_cast<unsigned char>(line[i]);
-    if (IsLeadByte(c)) {
-      if (i + 1 == n) break;  // a lead byte without its second byte is dropped
-      keep(line[i]);
-      keep(line[i + 1]);
-      i += 2;
+  char* const buf = scratch.data();
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  char* w = buf;
+  char* start = buf;  // where the current token begins
+  size_t cur = 0;     // its index
+  while (p < end) {
+    const auto c = static_cast<unsigned char>(*p);
+    const TByteClass k = kByteClasses[c];
+    if (k == kKeep) {  // most bytes
+      *w++ = static_cast<char>(c);
+      ++p;
       continue;
     }
-    ++i;
-    if (splitting) {
-      if (c == '"') {
-        splitting = false;
-        continue;
+    if (k == kDrop) {
+      ++p;
+      continue;
+    }
+    if (k == kLead) {
+      if (p + 1 == end) break;  // a lead byte without its second byte is dropped
+      *w++ = p[0];
+      *w++ = p[1];
+      p += 2;
+      continue;
+    }
+    // A quote, "=", a blank or a tab: special while splitting is on.
+    if (c == '"') {
+      ++p;
+    } else if (c == '=') {
+      *w++ = '=';
+      ++p;
+    } else {
+      ++p;
+      if (w > start) {  // an empty current token stays current
+        if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(start, static_cast<size_t>(w - start));
+        ++cur;
+        start = w;
       }
-      if (c == '=') {
-        keep('=');
-        splitting = false;
-        continue;
-      }
-      if (c == ' ' || c == '\t') {
-        if (curLen > 0) {
-          if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(buf + start, w - start);
-          ++cur;
-          curLen = 0;
-          start = w;
-        }
-        continue;
+      continue;
+    }
+    // Splitting is off: the rest of the line belongs to this token; tabs and
+    // other control bytes are still dropped, double-byte characters kept whole.
+    while (p < end) {
+      const auto d = static_cast<unsigned char>(*p);
+      if (IsLeadByte(d)) {
+        if (p + 1 == end) break;
+        *w++ = p[0];
+        *w++ = p[1];
+        p += 2;
+      } else {
+        if (d >= 0x20 && d <= 0xFD) *w++ = static_cast<char>(d);
+        ++p;
       }
     }
-    if (c >= 0x20 && c <= 0xFD) keep(static_cast<char>(c));
   }
-  if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(buf + start, w - start);
+  if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(start, static_cast<size_t>(w - start));
   out.Count = cur + 1;
 }
 
 size_t FindChar(std::string_view text, std::string_view needle) {
   for (size_t i = 0; i + needle.size() <= text.size();) {
-    if (text.compare(i, needle.size(), needle) == 0) return i;
+    if (text[i] == needle[0] && text.compare(i, needle.size(), needle) == 0) return i;
     i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
   }
   return std::string_view::npos;
@@ -319,7 +354,7 @@ bool ParseHeaderRecord(const TTokens& t) {
 
 void ParseLine(std::string_view line) {
   static std::string scratch;
-  TTokens t;
+  static TTokens t;  // kept: the tokens of the line before are overwritten, never read
   Tokenize(line, scratch, t);
   if (t.Count == 1 && t.Tok[0].empty()) return;
   if (ParseHeaderRecord(t)) return;

@@ -15,7 +15,7 @@ struct TTokens {
 };
 
 // Shift-JIS lead bytes: the byte after one belongs to the same character.
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
 
 // Splits a line into tokens whose bytes are kept in `scratch`.
 void Tokenize(std::string_view line, std::string& scratch, TTokens& out);

@@ -87,52 +87,57 @@ bool ReadIntText(std::string_view s, int32_t& out) {
 }
 
 bool ReadFloatText(std::string_view s, double& out) {
-  size_t i = 0, n = s.size();
-  while (i < n && s[i] == ' ') ++i;
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end && *p == ' ') ++p;
   bool neg = false;
-  if (i < n && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+  if (p < end && (*p == '+' || *p == '-')) neg = *p++ == '-';
 
-  // Up to 19 significant digits go into `mant`; the rest only count for the
-  // slow path, which takes the validated text to strtold.
+  // The digits go into `mant` while it has room for one more (19 or 20 of
+  // them), scaled by 10^exp10; the quick path leaves longer ones to strtold,
+  // given the validated text.
+  constexpr unsigned long long kRoom = 1844674407370955161ull;  // (2^64 - 1) / 10
+  const char* const mantStart = p;
   unsigned long long mant = 0;
-  int sigDigits = 0, digits = 0;
   long long exp10 = 0;
   bool exact = true;
-  auto takeDigit = [&](char c, bool fraction) {
-    ++digits;
-    if (sigDigits == 0 && c == '0') {
-      if (fraction) --exp10;
-      return;
-    }
-    if (sigDigits < 19) {
-      mant = mant * 10 + static_cast<unsigned>(c - '0');
-      ++sigDigits;
-      if (fraction) --exp10;
+  const char* const intStart = p;
+  for (; p < end && IsDigit(*p); ++p) {
+    if (mant < kRoom) {
+      mant = mant * 10 + static_cast<unsigned>(*p - '0');
     } else {
-      if (c != '0') exact = false;
-      if (!fraction) ++exp10;
+      exact = exact && *p == '0';
+      ++exp10;
     }
-  };
-  const size_t mantStart = i;
-  for (; i < n && IsDigit(s[i]); ++i) takeDigit(s[i], false);
-  if (i < n && s[i] == '.') {
-    for (++i; i < n && IsDigit(s[i]); ++i) takeDigit(s[i], true);
   }
-  if (digits == 0) return false;
-  const size_t mantEnd = i;
+  bool any = p > intStart;
+  if (p < end && *p == '.') {
+    const char* const fracStart = ++p;
+    for (; p < end && IsDigit(*p); ++p) {
+      if (mant < kRoom) {
+        mant = mant * 10 + static_cast<unsigned>(*p - '0');
+        --exp10;
+      } else {
+        exact = exact && *p == '0';
+      }
+    }
+    any = any || p > fracStart;
+  }
+  if (!any) return false;
+  const char* const mantEnd = p;
   long long e = 0;
-  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    ++p;
     bool eneg = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) eneg = s[i++] == '-';
-    if (i == n) return false;
-    for (; i < n; ++i) {
-      if (!IsDigit(s[i])) return false;
-      if (e < 100000) e = e * 10 + (s[i] - '0');
+    if (p < end && (*p == '+' || *p == '-')) eneg = *p++ == '-';
+    if (p == end) return false;
+    for (; p < end; ++p) {
+      if (!IsDigit(*p)) return false;
+      if (e < 100000) e = e * 10 + (*p - '0');
     }
     if (eneg) e = -e;
   }
-  if (i != n) return false;
+  if (p != end) return false;
 
   long double v;
   const long long scale = exp10 + e;
@@ -143,7 +148,7 @@ bool ReadFloatText(std::string_view s, double& out) {
     v = scale >= 0 ? static_cast<long double>(mant) * Pow10(static_cast<int>(scale))
                    : static_cast<long double>(mant) / Pow10(static_cast<int>(-scale));
   } else {
-    std::string text(s.substr(mantStart, mantEnd - mantStart));
+    std::string text(mantStart, mantEnd);
     text += 'e';
     text += std::to_string(e);
     v = StrToLongDoubleC(text.c_str());
