@@ -84,6 +84,7 @@ double RoundE10Portable(double x) {
   int qexp = ea - 53 - kStepExp - 75 - 8;
   const u128 q = RoundBits(quot, qexp, 64, (rem << 8) % kStepSig != 0);
   if (qexp > 0) return x;  // |x| beyond 1.8e9: the grid is below the double's resolution
+  if (qexp < -66) return 0.0;  // q below a quarter: q + 0.5 truncates to 0
   // s = q + 0.5, to 64 bits, then truncated to a whole number n.
   const int e0 = qexp < -1 ? qexp : -1;
   u128 s = (q << (qexp - e0)) + (u128(1) << (-1 - e0));
