@@ -1,0 +1,29 @@
+// The division of a long open polyline, step by step as OK runs it: the
+// walk must take time in proportion to the number of segments.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "ChainWalk.h"
+#include "KdxGaibu.h"
+#include "SegEnds.h"
+#include "TempFile.h"
+
+static void BM_DividePolyline(benchmark::State& state) {
+  const long n = state.range(0);
+  const auto file = GeneratedExchange("polyline-" + std::to_string(n), WritePolyline, n);
+  GaibuInit();
+  LoadExchangeFile(file);
+  for (auto _ : state) {
+    OutLineCount = 0;
+    OutLines.Clear();
+    BuildSegEnds();
+    std::vector<TWalkStep> steps;
+    TraceChain(FindStartEnd(0, 0), 0, 0, 10, [] { return false; }, steps);
+    EmitPoints(steps, 0, 0, 10, [] { return false; }, false);
+    ReleaseSegEnds();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+  state.counters["points"] = OutLineCount;
+}
+BENCHMARK(BM_DividePolyline)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
