@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-dev
   libfltk1.3-dev fonts-ipafont-gothic fontconfig
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick time
 )
 
 missing=()

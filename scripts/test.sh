@@ -13,11 +13,23 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j"$(nproc)"
 
+step "the same under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize -j"$(nproc)"
+
+step "file-system faults"
+tests/faults/faults.sh build
+
 step "Windows program, cross-compiled"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
 step "end to end: the dialogs under Xvfb, equidist.exe under Wine"
 tests/e2e/e2e.sh build build-mingw
+
+step "fuzzing, a minute each"
+fuzz/run.sh fuzz_reader 60
+fuzz/run.sh fuzz_exchange 60
 
 step "all tests passed"

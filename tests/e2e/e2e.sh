@@ -202,6 +202,20 @@ run_scenarios() {
   "$run" "$work/headless-$program" 4
   expect_reply "$work/headless-$program/QZT_TEMP.TXT"
 
+  # Folder names with Japanese characters and blanks, and a folder path
+  # beyond the 260 characters of old Windows programs.
+  local long=$work/$program-long i
+  for i in 1 2 3 4 5 6; do long+=/a-folder-name-long-enough-to-pass-the-old-limit-$i; done
+  for dir in "$work/$program-現場 図面/設計 1" "$long"; do
+    step="folder of ${#dir} characters: ${dir:0:60}..."
+    mkdir -p "$dir" && cp "$sample" "$dir/QZT_TEMP.TXT"
+    start "$dir"
+    xdotool type --delay 40 "4"
+    xdotool key Return
+    finish
+    expect_reply "$work/headless-$program/QZT_TEMP.TXT"
+  done
+
   scenario unusable-distance-then-escape "$sample"
   start "$dir"
   xdotool type --delay 40 "abc"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# fuzz/run.sh TARGET SECONDS: runs one libFuzzer target (fuzz_reader or
+# fuzz_exchange) for SECONDS, seeded from the golden exchanges.
+# Its corpus grows in build-fuzz/corpus/TARGET; a finding is written to
+# build-fuzz/findings/ and makes the script fail.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+target=$1 seconds=$2
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "$target"
+
+corpus=build-fuzz/corpus/$target
+findings=build-fuzz/findings
+mkdir -p "$corpus" "$findings"
+for c in tests/cases/*/; do
+  [ -f "$c/QZT_TEMP.TXT" ] || continue
+  name=$(basename "$c")
+  case $target in
+    fuzz_reader) cp "$c/QZT_TEMP.TXT" "$corpus/seed-$name" ;;
+    # The distance line, then two bytes for ESC (255: never), then the file.
+    fuzz_exchange)
+      { head -c 40 "$c/args" | cut -d' ' -f1; printf '\xff\xff'; cat "$c/QZT_TEMP.TXT"; } >"$corpus/seed-$name" ;;
+  esac
+done
+
+echo "fuzzing $target for $seconds s"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  "build-fuzz/fuzz/$target" "$corpus" -max_total_time="$seconds" -max_len=8192 -timeout=60 \
+  -rss_limit_mb=4096 -artifact_prefix="$findings/$target-" -print_final_stats=1 \
+  2>&1 | tee "build-fuzz/$target.log" | grep -E "^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY|stat::" || true
+if ls "$findings/$target-"* >/dev/null 2>&1; then
+  echo "FINDINGS in $findings:" && ls "$findings/$target-"*
+  exit 1
+fi

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# faults.sh BUILD_DIR: the exchange file and its folder in the states other
+# programs and full disks leave them in. Whatever fails, the reply is either
+# complete or there is no exchange file at all, and no temporary file is left.
+# Run as root, the program runs as "nobody" so that permissions bind it.
+set -euo pipefail
+build=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+sample=$here/../cases/overview/QZT_TEMP.TXT
+export LC_ALL=C.UTF-8
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/equidist-faults.XXXXXX")
+mounted=""
+cleanup() {
+  [ -n "$mounted" ] && umount "$mounted" 2>/dev/null || true
+  chmod -R u+rwx "$work" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+chmod 755 "$work"
+cp "$build/app/headless/equidist-run" "$work/"
+
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+
+name="" failed=0 case_failed=0
+fail() { echo "FAULT FAIL [$name]: $*" >&2; failed=1; case_failed=1; }
+ok() { [ $case_failed = 1 ] || echo "ok $name"; }
+
+# run DIR DISTANCE: one exchange as the unprivileged user; sets rc.
+run() {
+  rc=0
+  "${as_user[@]}" "$work/equidist-run" "$@" >/dev/null 2>"$work/stderr" || rc=$?
+}
+
+no_temp() {
+  local left
+  left=$(find "$1" -maxdepth 1 -name '*.tmp' | head -3)
+  [ -z "$left" ] || fail "temporary files left: $left"
+}
+
+# The headless reply for the sample, to compare complete replies with.
+mkdir "$work/want" && cp "$sample" "$work/want/QZT_TEMP.TXT"
+"$work/equidist-run" "$work/want" 4
+want=$work/want/QZT_TEMP.TXT
+
+case_dir() {
+  name=$1 case_failed=0
+  dir=$work/$1
+  mkdir -p "$dir"
+  chmod 777 "$dir"
+}
+
+case_dir missing-file
+run "$dir" 4
+[ $rc = 2 ] || fail "exit code $rc"
+[ "$(cat "$dir/QZT_TEMP.TXT")" = "$(printf 'hq\r')" ] || fail "no hq reply"
+no_temp "$dir" && ok
+
+case_dir unreadable-file
+cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 000 "$dir/QZT_TEMP.TXT"
+run "$dir" 4
+[ $rc = 2 ] || fail "exit code $rc (the file should not have been readable)"
+[ "$(cat "$dir/QZT_TEMP.TXT")" = "$(printf 'hq\r')" ] || fail "the unreadable selection was not replaced by hq"
+no_temp "$dir" && ok
+
+case_dir directory-in-its-place
+mkdir "$dir/QZT_TEMP.TXT"
+run "$dir" 4
+[ $rc = 2 ] || fail "exit code $rc"
+[ -d "$dir/QZT_TEMP.TXT" ] || fail "the directory is gone"
+no_temp "$dir" && ok
+
+case_dir fifo-in-its-place
+mkfifo "$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
+timeout 20 "${as_user[@]}" "$work/equidist-run" "$dir" 4 >/dev/null 2>&1 && rc=0 || rc=$?
+[ $rc = 2 ] || fail "exit code $rc (124: it hung on the FIFO)"
+[ -f "$dir/QZT_TEMP.TXT" ] && [ "$(cat "$dir/QZT_TEMP.TXT")" = "$(printf 'hq\r')" ] || fail "no hq reply in place of the FIFO"
+no_temp "$dir" && ok
+
+case_dir read-only-folder
+cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT" && chmod 555 "$dir"
+run "$dir" 4
+[ $rc = 0 ] || fail "exit code $rc"
+cmp -s "$dir/QZT_TEMP.TXT" "$want" || fail "the reply was not written in place"
+no_temp "$dir" && ok
+
+# A reply that does not fit: the process may write at most 1 KB per file.
+case_dir full-disk
+printf 'hp1 0 0\r\n0 0 100 0\r\n' >"$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
+rc=0
+(trap '' XFSZ; ulimit -f 1; exec "${as_user[@]}" "$work/equidist-run" "$dir" 0.25) >/dev/null 2>&1 || rc=$?
+[ $rc = 0 ] || fail "exit code $rc"
+[ ! -e "$dir/QZT_TEMP.TXT" ] || fail "a reply was left: $(wc -c <"$dir/QZT_TEMP.TXT") bytes"
+no_temp "$dir" && ok
+
+# The same on a real file system that fills up, where one can be mounted.
+case_dir full-tmpfs
+if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=8k,mode=0777 tmpfs "$dir" 2>/dev/null; then
+  mounted=$dir
+  printf 'hp1 0 0\r\n0 0 1000 0\r\n' >"$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
+  run "$dir" 1
+  [ $rc = 0 ] || fail "exit code $rc"
+  [ ! -e "$dir/QZT_TEMP.TXT" ] || fail "a reply was left: $(wc -c <"$dir/QZT_TEMP.TXT") bytes"
+  no_temp "$dir" && ok
+  umount "$dir" && mounted=""
+else
+  echo "skip $name: no tmpfs can be mounted here"
+fi
+
+case_dir "現場 図面"
+mkdir -p "$dir/設計 1" && chmod 777 "$dir/設計 1"
+cp "$sample" "$dir/設計 1/QZT_TEMP.TXT"
+run "$dir/設計 1" 4
+[ $rc = 0 ] || fail "exit code $rc"
+cmp -s "$dir/設計 1/QZT_TEMP.TXT" "$want" || fail "the reply differs"
+no_temp "$dir/設計 1" && ok
+
+[ $failed = 0 ] && echo "FAULTS: all passed"
+exit $failed
