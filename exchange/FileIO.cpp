@@ -18,19 +18,28 @@ std::wstring Win32Path(const std::filesystem::path& path) {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// The handle of a file on disk, or -1 (the handle closed) for anything else.
+intptr_t DiskFileOnly(HANDLE h) {
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  if (GetFileType(h) == FILE_TYPE_DISK) return reinterpret_cast<intptr_t>(h);
+  CloseHandle(h);
+  return -1;
+}
+
 }  // namespace
+
+bool TFile::Close() {
+  if (handle_ == -1) return true;
+  const bool ok = CloseHandle(H(handle_));
+  handle_ = -1;
+  return ok;
+}
 
 bool TFileReader::Open(const std::filesystem::path& path) {
   Close();
-  HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  if (GetFileType(h) != FILE_TYPE_DISK) {
-    CloseHandle(h);
-    return false;
-  }
-  handle_ = reinterpret_cast<intptr_t>(h);
-  return true;
+  handle_ = DiskFileOnly(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  return handle_ != -1;
 }
 
 long long TFileReader::Read(char* buf, size_t n) {
@@ -40,24 +49,11 @@ long long TFileReader::Read(char* buf, size_t n) {
   return got;
 }
 
-bool TFileReader::Close() {
-  if (handle_ == -1) return true;
-  const bool ok = CloseHandle(H(handle_));
-  handle_ = -1;
-  return ok;
-}
-
 bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
   Close();
-  HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  if (GetFileType(h) != FILE_TYPE_DISK) {
-    CloseHandle(h);
-    return false;
-  }
-  handle_ = reinterpret_cast<intptr_t>(h);
-  return true;
+  handle_ = DiskFileOnly(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return handle_ != -1;
 }
 
 bool TFileWriter::Write(const char* data, size_t n) {
@@ -74,13 +70,6 @@ bool TFileWriter::Write(const char* data, size_t n) {
 bool TFileWriter::Truncate() {
   LARGE_INTEGER zero{};
   return SetFilePointerEx(H(handle_), zero, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
-}
-
-bool TFileWriter::Close() {
-  if (handle_ == -1) return true;
-  const bool ok = CloseHandle(H(handle_));
-  handle_ = -1;
-  return ok;
 }
 
 bool FileExists(const std::filesystem::path& path) {
@@ -108,18 +97,31 @@ unsigned long ProcessId() { return GetCurrentProcessId(); }
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The descriptor of a regular file, or -1 (the descriptor closed) for anything
+// else. Files are opened non-blocking, so that a FIFO cannot stall the open.
+intptr_t RegularFileOnly(int fd) {
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+  ::close(fd);
+  return -1;
+}
+
+}  // namespace
+
+bool TFile::Close() {
+  if (handle_ == -1) return true;
+  const bool ok = ::close(static_cast<int>(handle_)) == 0;
+  handle_ = -1;
+  return ok;
+}
+
 bool TFileReader::Open(const std::filesystem::path& path) {
   Close();
-  // Non-blocking, so that a FIFO in the file's place cannot stall the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  handle_ = fd;
-  return true;
+  handle_ = RegularFileOnly(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  return handle_ != -1;
 }
 
 long long TFileReader::Read(char* buf, size_t n) {
@@ -130,25 +132,11 @@ long long TFileReader::Read(char* buf, size_t n) {
   }
 }
 
-bool TFileReader::Close() {
-  if (handle_ == -1) return true;
-  const bool ok = ::close(static_cast<int>(handle_)) == 0;
-  handle_ = -1;
-  return ok;
-}
-
 bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
   Close();
   const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
-  const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  handle_ = fd;
-  return true;
+  handle_ = RegularFileOnly(::open(path.c_str(), flags, 0666));
+  return handle_ != -1;
 }
 
 bool TFileWriter::Write(const char* data, size_t n) {
@@ -163,13 +151,6 @@ bool TFileWriter::Write(const char* data, size_t n) {
 }
 
 bool TFileWriter::Truncate() { return ::ftruncate(static_cast<int>(handle_), 0) == 0; }
-
-bool TFileWriter::Close() {
-  if (handle_ == -1) return true;
-  const bool ok = ::close(static_cast<int>(handle_)) == 0;
-  handle_ = -1;
-  return ok;
-}
 
 bool FileExists(const std::filesystem::path& path) {
   struct stat st;

@@ -7,37 +7,33 @@
 #include <cstdint>
 #include <filesystem>
 
-// Reads a regular file; others may read it meanwhile, not write it.
-class TFileReader {
+// An open regular file; only regular files are opened, so that a FIFO or a
+// device in the file's place is never waited on.
+class TFile {
  public:
-  TFileReader() = default;
-  TFileReader(const TFileReader&) = delete;
-  TFileReader& operator=(const TFileReader&) = delete;
-  ~TFileReader() { Close(); }
-
-  bool Open(const std::filesystem::path& path);  // false unless a regular file opened
-  long long Read(char* buf, size_t n);           // bytes read, 0 at the end, -1 on failure
+  TFile() = default;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+  ~TFile() { Close(); }
   bool Close();
 
- private:
+ protected:
   intptr_t handle_ = -1;
 };
 
-class TFileWriter {
+// Reads a file; others may read it meanwhile, not write it.
+class TFileReader : public TFile {
  public:
-  TFileWriter() = default;
-  TFileWriter(const TFileWriter&) = delete;
-  TFileWriter& operator=(const TFileWriter&) = delete;
-  ~TFileWriter() { Close(); }
+  bool Open(const std::filesystem::path& path);
+  long long Read(char* buf, size_t n);  // bytes read, 0 at the end, -1 on failure
+};
 
+class TFileWriter : public TFile {
+ public:
   // Creates the file, or with `exclusive` only a new one; truncates otherwise.
   bool Create(const std::filesystem::path& path, bool exclusive);
   bool Write(const char* data, size_t n);
   bool Truncate();  // to length 0
-  bool Close();
-
- private:
-  intptr_t handle_ = -1;
 };
 
 bool FileExists(const std::filesystem::path& path);

@@ -133,28 +133,16 @@ void GaibuInit() {
   Resize(DesignatedPoints, 100);
   DesignatedPointCount = 0;
 
-  const bool pn = AttrPending.Pn;  // the writer's flag is not the reader's
-  AttrPending = TAttrPending{true, true, true, true, true, true, pn};
-
+  // The current attributes start where the writer's memory is reset to; the
+  // pn flag is the writer's, not the reader's, and keeps its value.
+  const bool pn = AttrPending.Pn;
+  ResetOutAttrs();
+  AttrPending.Pn = pn;
   CurHhp = 0;
-  CurLayerGroup = 0;
-  CurLayer = 0;
-  CurLineColor = 1;
-  CurLineType = 1;
-  CurLineWidth = 0;
   CurZFlags = 0;
-  CurTextKind = 1;
-  CurTextWidth = 2.0;
-  CurTextHeight = 2.0;
-  CurTextSpacing = 0.0;
-  CurTextColor = 1;
-  CurTextCc = 0;
-  CurFontName = kDefaultFontName;
   PolylineGroupCount = 0;
   PolylineOpen = false;
   MsgPending = false;
-  CurPen = 1;
-  CurLineColorExt = 0;
 
   PendingLine = TLineRec{{0, 0, 0, 1, 1, 0, 0}, 0, 0.0, 0.0, 1.0, 0.0};
 
