@@ -75,7 +75,11 @@ class TFltkHost : public TFormHost {
     return cursor_;
   }
   TScreenSize OuterSize() override { return {window_.decorated_w(), window_.decorated_h()}; }
-  void MoveTo(int left, int top) override { window_.position(left, top); }
+  void MoveTo(int left, int top) override {
+    left_ = left;
+    top_ = top;
+    window_.position(left, top);
+  }
   std::string EditText() override { return edit_.value(); }
   void SetStatus(std::string_view utf8) override { status_.copy_label(std::string(utf8).c_str()); }
   void RepaintStatus() override {
@@ -87,11 +91,18 @@ class TFltkHost : public TFormHost {
   void CloseWindow() override { window_.hide(); }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
 
-  // The outer size is known only once a window manager has framed the
-  // window: centre it again on the cursor read when it was shown.
-  void Recentre() {
+  // Once shown, the window goes where FormShow put it: FLTK pulls new
+  // windows onto the screen, and the outer size is known only once a window
+  // manager has framed it, when it is centred on the cursor again.
+  void PlaceShown() {
     const int dw = window_.decorated_w(), dh = window_.decorated_h();
-    if (dw == window_.w() && dh == window_.h()) return;
+    if (dw == window_.w() && dh == window_.h()) {
+      // FLTK still holds the position asked for and would not move the
+      // window there: a step aside makes it move.
+      window_.position(left_ + 1, top_);
+      window_.position(left_, top_);
+      return;
+    }
     const int border = (dw - window_.w()) / 2;
     window_.position(cursor_.X - dw / 2 + border, cursor_.Y - dh / 2 + (dh - window_.h() - border));
   }
@@ -101,6 +112,7 @@ class TFltkHost : public TFormHost {
   Fl_Input& edit_;
   Fl_Box& status_;
   TScreenPoint cursor_;
+  int left_ = 0, top_ = 0;
   TEscPoll<bool (*)()> escape_{&EscapeDown};
 };
 
@@ -162,7 +174,7 @@ int main() {  // the program reads no command line
   form.FormShow();
   window.show();
   while (!window.visible() && window.shown()) Fl::wait();
-  host.Recentre();
+  host.PlaceShown();
   edit->take_focus();
   Fl::run();
   return 0;

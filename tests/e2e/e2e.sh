@@ -79,13 +79,14 @@ running() {
   [ -n "$state" ] && [ "${state:0:1}" != Z ]
 }
 
-# start DIR: starts the program copied into DIR and waits for its dialog.
+# start DIR [X Y]: starts the program copied into DIR with the cursor at X, Y
+# (400, 300 when not given) and waits for its dialog.
 start() {
-  local dir=$1
+  local dir=$1 x=${2:-400} y=${3:-300}
   # The dialog centres itself on the cursor; a small move makes sure the
   # program sees where it is.
-  xdotool mousemove 401 301
-  xdotool mousemove 400 300
+  xdotool mousemove $((x + 1)) $((y + 1))
+  xdotool mousemove "$x" "$y"
   case $program in
     fltk) cp "$build/app/fltk/equidist" "$dir/" && (cd "$dir" && exec ./equidist) & ;;
     wine) cp "$mingw/app/win32/equidist.exe" "$dir/" && (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
@@ -174,8 +175,13 @@ run_scenarios() {
   finish
   expect_reply "$work/hq"
 
-  scenario escape "$sample"
-  start "$dir"
+  # At a corner of the screen the dialog stays centred on the cursor, partly
+  # off the screen; then Esc.
+  scenario escape-at-a-corner "$sample"
+  start "$dir" 5 5
+  geometry
+  [ "$left,$top" = "$((5 - width / 2)),$((5 - height / 2))" ] ||
+    fail "dialog ${width}x$height at $left,$top, not centred on the cursor at 5,5"
   xdotool key Escape
   finish
   expect_reply "$work/hq"
