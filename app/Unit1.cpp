@@ -32,6 +32,10 @@ void TForm1::FormClose() {
 
 void TForm1::Close() {
   if (closed_) return;
+  if (running_) {  // a close sent while the division runs waits for its end
+    closeWanted_ = true;
+    return;
+  }
   closed_ = true;
   FormClose();
   host_.CloseWindow();
@@ -40,10 +44,16 @@ void TForm1::Close() {
 void TForm1::Button2Click() { Close(); }
 
 void TForm1::Button1Click() {
-  if (closed_) return;  // a second Enter queued behind the walk
+  if (closed_ || running_) return;  // a second Enter queued behind the walk
   const double d = StrToFloatZ(host_.EditText());
   if (!(d > 1e-8)) return;
+  running_ = true;
+  const bool done = Divide(d);
+  running_ = false;
+  if (done || closeWanted_) Close();
+}
 
+bool TForm1::Divide(double d) {
   host_.SetStatus(status::kSearchingEnds);
   host_.RepaintStatus();
   const int32_t firstRecord = OutLineCount;
@@ -52,7 +62,7 @@ void TForm1::Button1Click() {
     if (SegEnds.empty()) {
       ReleaseSegEnds();
       host_.SetStatus(status::kNoEnds);
-      return;
+      return false;
     }
     host_.SetStatus(status::kSearchingStart);
     host_.RepaintStatus();
@@ -61,7 +71,7 @@ void TForm1::Button1Click() {
     if (start == -1) {
       ReleaseSegEnds();
       host_.SetStatus(status::kNoStart);
-      return;
+      return false;
     }
     host_.SetStatus(status::kWalking);
     host_.RepaintStatus();
@@ -71,7 +81,7 @@ void TForm1::Button1Click() {
     if (end == TTraceEnd::TooManyPoints) {
       ReleaseSegEnds();
       host_.SetStatus(status::kTooManyPoints);
-      return;
+      return false;
     }
     OutLayerGroup(FirstLayerGroup);
     OutLayer(FirstLayer);
@@ -83,6 +93,7 @@ void TForm1::Button1Click() {
     comment += FormatFixedN(3, total);
     comment += "mm";
     OutComment(comment);
+    return true;
   } catch (const std::bad_alloc&) {
     // Out of memory mid-run: take back what was appended, so that a later
     // Cancel still replies "hq" alone.
@@ -90,7 +101,6 @@ void TForm1::Button1Click() {
     OutLines.Truncate(firstRecord);
     OutLineCount = firstRecord;
     host_.SetStatus(status::kTooManyPoints);
-    return;
+    return false;
   }
-  Close();
 }

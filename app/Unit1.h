@@ -42,15 +42,20 @@ class TForm1 {
   void Button2Click();  // Cancel
 
   // Every way of closing: the close button, Esc, Cancel, a finished run.
-  // Only the first close counts; input after it is ignored.
+  // Only the first close counts; input after it is ignored. A close that
+  // reaches the form while the division runs takes effect when it ends.
   void Close();
   bool Closed() const { return closed_; }
 
   std::filesystem::path ExeFolder;
 
  private:
+  bool Divide(double d);  // true when the reply is complete
+
   TFormHost& host_;
   bool closed_ = false;
+  bool running_ = false;
+  bool closeWanted_ = false;
 };
 
 inline constexpr char kExchangeFileName[] = "QZT_TEMP.TXT";

@@ -190,6 +190,42 @@ TEST_F(Form, LateInputIsIgnored) {
   EXPECT_NE(reply, "hq\r\n");
 }
 
+// What a window system sends while the walk holds the thread (Win32 delivers
+// sent messages when the walk looks at its queue) must not free the tables
+// under it: a close waits for the run, another OK is ignored.
+TEST_F(Form, InputDuringTheRunWaitsForItsEnd) {
+  struct TSendingHost : TFakeHost {
+    TForm1* Form = nullptr;
+    bool EscBeforeSegment() override {
+      Form->Button1Click();
+      Form->Close();
+      return TFakeHost::EscBeforeSegment();
+    }
+  } sending;
+  sending.Folder = dir.Path();
+  TForm1 f(sending);
+  sending.Form = &f;
+  WriteBytes(dir / kExchangeFileName, "hp1 0 0\r\n0 0 10 0\r\n10 0 20 0\r\n");
+  f.FormShow();
+  sending.Edit = "4";
+  f.Button1Click();
+  EXPECT_TRUE(f.Closed());
+  EXPECT_EQ(sending.RepliesAtClose.size(), 1u);
+  EXPECT_EQ(PointsOf(Reply()).size(), 5u);
+  // After a failure, the close sent during the run still closes.
+  TSendingHost s2;
+  s2.Folder = dir.Path();
+  TForm1 f2(s2);
+  s2.Form = &f2;
+  WriteBytes(dir / kExchangeFileName, "hp1 0 0\r\n0 0 0.1 0\r\n");
+  f2.FormShow();
+  s2.Edit = "0.00000002";  // five million points
+  f2.Button1Click();
+  EXPECT_EQ(s2.Status, status::kTooManyPoints);
+  EXPECT_TRUE(f2.Closed());
+  EXPECT_EQ(Reply(), "hq\r\n");
+}
+
 TEST_F(Form, TooManyPointsAreRefusedBeforeAnythingIsWritten) {
   Show("hp1 0 0\r\n0 0 976.5625 0\r\n");
   // Lengths in binary fractions, so that every subtraction is exact.

@@ -90,6 +90,7 @@ class TWin32Host : public TFormHost {
 TWin32Host Host;
 TForm1 Form1(Host);
 HBRUSH FormBrush, StatusBrush;
+HWND LastFocus;  // the control that had the focus when the form was left
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -106,6 +107,15 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(dc, status ? kStatusColour : kFormColour);
       return reinterpret_cast<LRESULT>(status ? StatusBrush : FormBrush);
     }
+    case WM_ACTIVATE:
+      // As a dialog does: the focus comes back to the control that had it.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) LastFocus = focus;
+      } else {
+        SetFocus(LastFocus ? LastFocus : Host.Edit);
+      }
+      return 0;
     case WM_SYSCOMMAND:
       // The application window carries the task-bar button: minimise that.
       if ((wp & 0xFFF0) == SC_MINIMIZE) {
