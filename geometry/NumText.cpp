@@ -38,6 +38,8 @@ constexpr int kExactPow10 = LDBL_MANT_DIG >= 64 ? 27 : 22;
 constexpr unsigned long long kExactMantissa =
     LDBL_MANT_DIG >= 64 ? ~0ULL : (1ULL << 53) - 1;
 
+constexpr double kSmallPow10[] = {1, 10, 100, 1000};
+
 long double Pow10(int e) {
   static const auto table = [] {
     struct T { long double v[kExactPow10 + 1]; } t{};
@@ -139,8 +141,17 @@ bool ReadFloatText(std::string_view s, double& out) {
   }
   if (p != end) return false;
 
-  long double v;
   const long long scale = exp10 + e;
+  // Most numbers in a drawing have up to three decimals. For them one double
+  // operation, exact or rounded once, gives what rounding through the
+  // extended format gives: that quotient is never within 2^-64 of a
+  // half-way point between doubles without being one, which it cannot be.
+  if (exact && mant < (1ull << 53) && scale >= -3 && scale <= 0) {
+    const double q = static_cast<double>(mant) / kSmallPow10[-scale];
+    out = neg ? -q : q;
+    return true;
+  }
+  long double v;
   if (mant == 0) {
     v = 0;
   } else if (exact && mant <= kExactMantissa && scale >= -kExactPow10 && scale <= kExactPow10) {

@@ -97,6 +97,24 @@ TEST(ReadFloatText, QuickPathMatchesFullConversion) {
   }
 }
 
+// Up to three decimals take one double operation; it must round as the
+// extended conversion does, for every mantissa a double holds.
+TEST(ReadFloatText, FewDecimalsMatchTheExtendedConversion) {
+  std::mt19937_64 rng(77);
+  for (int i = 0; i < 1000000; ++i) {
+    const uint64_t mant = rng() >> (11 + rng() % 40);  // below 2^53, of every length
+    const int decimals = static_cast<int>(rng() % 4);
+    std::string s = std::to_string(mant);
+    if (decimals > 0) {
+      while (s.size() <= static_cast<size_t>(decimals)) s.insert(0, "0");
+      s.insert(s.size() - static_cast<size_t>(decimals), ".");
+    }
+    double got = 0;
+    ASSERT_TRUE(Float(s, got)) << s;
+    ASSERT_EQ(got, static_cast<double>(std::strtold(s.c_str(), nullptr))) << s;
+  }
+}
+
 TEST(GeneralFloat, WritesFifteenSignificantDigitsWithoutTrailingZeros) {
   EXPECT_EQ(General(12.5), "12.5");
   EXPECT_EQ(General(-3.0), "-3");
