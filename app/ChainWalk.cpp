@@ -49,11 +49,12 @@ TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
       if (++points > kMaxPoints) return TTraceEnd::TooManyPoints;
       a = a - d;
     }
+    const int32_t far = PartnerOf(cur);
     SegEnds[static_cast<size_t>(cur)].Avail = false;
-    SegEnds[static_cast<size_t>(PartnerOf(cur))].Avail = false;
+    SegEnds[static_cast<size_t>(far)].Avail = false;
     wx = s.FX;
     wy = s.FY;
-    cur = FindFreeEnd(wx, wy);
+    cur = FindFreeEndAt(far);  // FindFreeEnd(wx, wy)
     if (cur == -1) return TTraceEnd::ChainEnd;
   }
 }

@@ -52,11 +52,17 @@ bool Finite(const TSegEnd& e) { return std::isfinite(e.X) && std::isfinite(e.Y);
 
 TEndIndex::TCell TEndIndex::CellOf(double x, double y) { return {CellCoord(x), CellCoord(y)}; }
 
-int32_t* TEndIndex::Slot(TCell cell) {
+uint64_t* TEndIndex::Slot(TCell cell) {
   const size_t mask = slots_.size() - 1;
-  for (size_t p = Hash(cell.X, cell.Y) & mask;; p = (p + 1) & mask) {
-    int32_t& s = slots_[p];
-    if (s == -1 || CellOf(sites_[static_cast<size_t>(s)].X, sites_[static_cast<size_t>(s)].Y) == cell) return &s;
+  const uint64_t h = Hash(cell.X, cell.Y);
+  const uint64_t tag = h & 0xFFFFFFFF00000000ull;
+  for (size_t p = h & mask;; p = (p + 1) & mask) {
+    uint64_t& slot = slots_[p];
+    if (slot == 0) return &slot;
+    if ((slot & 0xFFFFFFFF00000000ull) == tag) {
+      const TSite& site = sites_[static_cast<size_t>(SiteIn(slot))];
+      if (CellOf(site.X, site.Y) == cell) return &slot;
+    }
   }
 }
 
@@ -68,11 +74,18 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
   size_t runs = 1;
   for (size_t i = 1; i < n; ++i) runs += !(ends[i].X == ends[i - 1].X && ends[i].Y == ends[i - 1].Y);
   nextInSite_.assign(n, -1);
-  slots_.assign(std::bit_ceil(2 * runs), -1);
+  siteOf_.assign(n, -1);
+  slots_.assign(std::bit_ceil(2 * runs), 0);
   sites_.reserve(runs);
   std::vector<int32_t> tail;  // per site: its last end so far
   tail.reserve(runs);
+  const size_t mask = slots_.size() - 1;
+  constexpr size_t kAhead = 16;  // slots fetched ahead: the table is larger than the caches
   for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n && Finite(ends[i + kAhead])) {
+      const TCell ahead = CellOf(ends[i + kAhead].X, ends[i + kAhead].Y);
+      __builtin_prefetch(&slots_[Hash(ahead.X, ahead.Y) & mask]);
+    }
     const TSegEnd& e = ends[i];
     if (!Finite(e)) continue;  // infinity and NaN coincide with nothing
     const auto index = static_cast<int32_t>(i);
@@ -81,46 +94,85 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
     if (!sites_.empty() && sites_.back().X == e.X && sites_.back().Y == e.Y) {
       nextInSite_[static_cast<size_t>(tail.back())] = index;
       tail.back() = index;
+      siteOf_[i] = static_cast<int32_t>(sites_.size() - 1);
       continue;
     }
-    int32_t* head = Slot(CellOf(e.X, e.Y));
-    int32_t s = *head;
+    const TCell cell = CellOf(e.X, e.Y);
+    uint64_t* slot = Slot(cell);
+    int32_t s = SiteIn(*slot);
     while (s != -1 && !(sites_[static_cast<size_t>(s)].X == e.X && sites_[static_cast<size_t>(s)].Y == e.Y))
       s = sites_[static_cast<size_t>(s)].NextInCell;
     if (s == -1) {
-      sites_.push_back({e.X, e.Y, index, *head});
+      sites_.push_back({e.X, e.Y, index, SiteIn(*slot)});
       tail.push_back(index);
-      *head = static_cast<int32_t>(sites_.size() - 1);
+      s = static_cast<int32_t>(sites_.size() - 1);
+      *slot = (Hash(cell.X, cell.Y) & 0xFFFFFFFF00000000ull) | static_cast<uint32_t>(s + 1);
     } else {
       nextInSite_[static_cast<size_t>(tail[static_cast<size_t>(s)])] = index;
       tail[static_cast<size_t>(s)] = index;
     }
+    siteOf_[i] = s;
   }
+
+  // Which sites have no other within 1e-8: most, in a drawing.
+  alone_.assign(sites_.size(), 1);
+  for (size_t s = 0; s < sites_.size(); ++s) {
+    if (s + kAhead < sites_.size()) {
+      const TSite& a = sites_[s + kAhead];
+      int64_t xs[2], ys[2];
+      const int nx = Neighbours(a.X, xs), ny = Neighbours(a.Y, ys);
+      for (int i = 0; i < nx; ++i)
+        for (int j = 0; j < ny; ++j) __builtin_prefetch(&slots_[Hash(xs[i], ys[j]) & mask]);
+    }
+    const auto self = static_cast<int32_t>(s);
+    ForSitesNear(sites_[s].X, sites_[s].Y, [&](int32_t t) {
+      if (t != self) alone_[s] = 0;
+    });
+  }
+}
+
+template <class F>
+void TEndIndex::ForSitesNear(double x, double y, F f) {
+  int64_t xs[2], ys[2];
+  const int nx = Neighbours(x, xs), ny = Neighbours(y, ys);
+  for (int i = 0; i < nx; ++i)
+    for (int j = 0; j < ny; ++j)
+      for (int32_t s = SiteIn(*Slot({xs[i], ys[j]})); s != -1;) {
+        const TSite& site = sites_[static_cast<size_t>(s)];
+        if (std::fabs(site.X - x) <= kTolerance && std::fabs(site.Y - y) <= kTolerance) f(s);
+        s = site.NextInCell;
+      }
+}
+
+// Walked ends are passed over once and for all.
+int32_t TEndIndex::FirstAvailable(const std::vector<TSegEnd>& ends, TSite& site) {
+  int32_t h = site.Head;
+  while (h != -1 && !ends[static_cast<size_t>(h)].Avail) h = nextInSite_[static_cast<size_t>(h)];
+  site.Head = h;
+  return h;
 }
 
 int32_t TEndIndex::Find(const std::vector<TSegEnd>& ends, double x, double y) {
   if (slots_.empty() || !std::isfinite(x) || !std::isfinite(y)) return -1;
-  int64_t xs[2], ys[2];
-  const int nx = Neighbours(x, xs), ny = Neighbours(y, ys);
   int32_t best = std::numeric_limits<int32_t>::max();
-  for (int i = 0; i < nx; ++i)
-    for (int j = 0; j < ny; ++j)
-      for (int32_t s = *Slot({xs[i], ys[j]}); s != -1;) {
-        TSite& site = sites_[static_cast<size_t>(s)];
-        if (std::fabs(site.X - x) <= kTolerance && std::fabs(site.Y - y) <= kTolerance) {
-          // Walked ends are passed over once and for all.
-          int32_t h = site.Head;
-          while (h != -1 && !ends[static_cast<size_t>(h)].Avail) h = nextInSite_[static_cast<size_t>(h)];
-          site.Head = h;
-          if (h != -1 && h < best) best = h;
-        }
-        s = site.NextInCell;
-      }
+  ForSitesNear(x, y, [&](int32_t s) {
+    const int32_t h = FirstAvailable(ends, sites_[static_cast<size_t>(s)]);
+    if (h != -1 && h < best) best = h;
+  });
   return best == std::numeric_limits<int32_t>::max() ? -1 : best;
+}
+
+int32_t TEndIndex::FindAt(const std::vector<TSegEnd>& ends, int32_t i) {
+  const int32_t s = siteOf_[static_cast<size_t>(i)];
+  if (s == -1) return -1;
+  if (alone_[static_cast<size_t>(s)]) return FirstAvailable(ends, sites_[static_cast<size_t>(s)]);
+  return Find(ends, ends[static_cast<size_t>(i)].X, ends[static_cast<size_t>(i)].Y);
 }
 
 void TEndIndex::Clear() {
   std::vector<TSite>().swap(sites_);
   std::vector<int32_t>().swap(nextInSite_);
-  std::vector<int32_t>().swap(slots_);
+  std::vector<int32_t>().swap(siteOf_);
+  std::vector<uint8_t>().swap(alone_);
+  std::vector<uint64_t>().swap(slots_);
 }

@@ -17,6 +17,9 @@ class TEndIndex {
   // Avail flags may only go from true to false.
   void Build(const std::vector<TSegEnd>& ends);
   int32_t Find(const std::vector<TSegEnd>& ends, double x, double y);
+  // Find at the position of end i, where the walk asks: without a look at
+  // the cells when no other position lies within 1e-8 of it.
+  int32_t FindAt(const std::vector<TSegEnd>& ends, int32_t i);
   void Clear();
 
  private:
@@ -32,9 +35,19 @@ class TEndIndex {
   };
 
   static TCell CellOf(double x, double y);
-  int32_t* Slot(TCell cell);  // the cell's entry in slots_: its first site, or -1
+  // The cell's slot: its first site + 1 in the low half (0: empty), a tag
+  // from the cell's hash in the high half, so that other cells met on the
+  // way are passed without a look at their sites.
+  uint64_t* Slot(TCell cell);
+  static int32_t SiteIn(uint64_t slot) { return static_cast<int32_t>(static_cast<uint32_t>(slot)) - 1; }
+  // Calls f(site) for every site within 1e-8 of (x, y).
+  template <class F>
+  void ForSitesNear(double x, double y, F f);
+  int32_t FirstAvailable(const std::vector<TSegEnd>& ends, TSite& site);
 
   std::vector<TSite> sites_;
   std::vector<int32_t> nextInSite_;  // per end: the next end of its site; -1 at the last
-  std::vector<int32_t> slots_;       // open addressing by cell; size a power of two
+  std::vector<int32_t> siteOf_;      // per end: its site; -1 for a position that is not finite
+  std::vector<uint8_t> alone_;       // per site: no other site within 1e-8
+  std::vector<uint64_t> slots_;      // open addressing by cell; size a power of two
 };

@@ -85,6 +85,8 @@ void BuildSegEnds() {
 
 int32_t FindFreeEnd(double x, double y) { return Index.Find(SegEnds, x, y); }
 
+int32_t FindFreeEndAt(int32_t i) { return Index.FindAt(SegEnds, i); }
+
 int32_t FindStartEnd(double x, double y) {
   const int32_t found = FindFreeEnd(x, y);
   if (found >= 0 || CutStarts.empty()) return found;

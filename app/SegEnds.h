@@ -24,6 +24,8 @@ void BuildSegEnds();
 
 // The first available end within 1e-8 of (x, y) in each coordinate; -1 if none.
 int32_t FindFreeEnd(double x, double y);
+// FindFreeEnd at the position of entry i, as the walk asks at a segment's far end.
+int32_t FindFreeEndAt(int32_t i);
 
 // Where the walk starts: the free end at (x, y) or, when the cut of a large
 // circle or ellipse through that point missed it by the rounding of the cut

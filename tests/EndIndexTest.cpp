@@ -90,6 +90,10 @@ TEST(EndIndex, AnswersAsTheScanDoes) {
       if (pts.Next() % 200 == 0) y = std::nan("");
       ASSERT_EQ(index.Find(ends, x, y), Scan(ends, x, y))
           << "table " << table << " query " << q << " at " << x << ", " << y;
+      // And at an end's own position, as the walk asks.
+      const auto at = static_cast<int32_t>(pts.Next() % ends.size());
+      ASSERT_EQ(index.FindAt(ends, at), Scan(ends, ends[static_cast<size_t>(at)].X, ends[static_cast<size_t>(at)].Y))
+          << "table " << table << " query " << q << " at end " << at;
     }
   }
 }
