@@ -22,15 +22,16 @@ exchange() {
   "$bin/bench/gen-exchange" "$kind" "$n" "$work/$name.in"
   for ((r = 0; r < runs; r++)); do
     cp "$work/$name.in" "$work/$name/QZT_TEMP.TXT"
-    /usr/bin/time -f "%e %M" -o "$work/time" "$bin/app/headless/equidist-run" "$work/$name" "$d"
-    read -r t m <"$work/time"
-    times+=("$t")
+    local t0=$EPOCHREALTIME
+    /usr/bin/time -f "%M" -o "$work/time" "$bin/app/headless/equidist-run" "$work/$name" "$d"
+    times+=("$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }')")
+    read -r m <"$work/time"
     [ "$m" -gt "$kb" ] && kb=$m
   done
   local median
   median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
   secs[$name]=$median
-  printf '%-22s %9s segments  %6.2f s  %5d MB peak  %7s points\n' "$name" "$n" "$median" $((kb / 1024)) \
+  printf '%-22s %9s segments  %7.3f s  %5d MB peak  %7s points\n' "$name" "$n" "$median" $((kb / 1024)) \
     "$(grep -c '^pt ' "$work/$name/QZT_TEMP.TXT")"
 }
 
