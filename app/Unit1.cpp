@@ -77,6 +77,7 @@ bool TForm1::Divide(double d) {
     host_.RepaintStatus();
 
     std::vector<TWalkStep> steps;
+    steps.reserve(SegEnds.size() / 2);  // at most every segment once
     const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, steps);
     if (end == TTraceEnd::TooManyPoints) {
       ReleaseSegEnds();
