@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "Prefault.h"
+
 namespace {
 
 // Cells are w = 2^-24 mm (about 5.96e-8) wide and centred on the multiples
@@ -73,12 +75,16 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
   // number bounds the sites and the cells: the table stays at most half full.
   size_t runs = 1;
   for (size_t i = 1; i < n; ++i) runs += !(ends[i].X == ends[i - 1].X && ends[i].Y == ends[i - 1].Y);
+  ReservePrefaulted(nextInSite_, n);
   nextInSite_.assign(n, -1);
+  ReservePrefaulted(siteOf_, n);
   siteOf_.assign(n, -1);
+  ReservePrefaulted(slots_, std::bit_ceil(2 * runs), true);
   slots_.assign(std::bit_ceil(2 * runs), 0);
-  sites_.reserve(runs);
+  ReservePrefaulted(sites_, runs);
+  alone_.reserve(runs);
   std::vector<int32_t> tail;  // per site: its last end so far
-  tail.reserve(runs);
+  ReservePrefaulted(tail, runs);
   const size_t mask = slots_.size() - 1;
   constexpr size_t kAhead = 16;  // slots fetched ahead: the table is larger than the caches
   for (size_t i = 0; i < n; ++i) {
@@ -103,7 +109,15 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
     while (s != -1 && !(sites_[static_cast<size_t>(s)].X == e.X && sites_[static_cast<size_t>(s)].Y == e.Y))
       s = sites_[static_cast<size_t>(s)].NextInCell;
     if (s == -1) {
+      // A new position: it and the positions within 1e-8 of it, if any, are
+      // not alone (the relation is symmetric, so every pair is seen here).
+      bool alone = true;
+      ForSitesNear(e.X, e.Y, [&](int32_t t) {
+        alone = false;
+        alone_[static_cast<size_t>(t)] = 0;
+      });
       sites_.push_back({e.X, e.Y, index, SiteIn(*slot)});
+      alone_.push_back(alone);
       tail.push_back(index);
       s = static_cast<int32_t>(sites_.size() - 1);
       *slot = (Hash(cell.X, cell.Y) & 0xFFFFFFFF00000000ull) | static_cast<uint32_t>(s + 1);
@@ -112,22 +126,6 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
       tail[static_cast<size_t>(s)] = index;
     }
     siteOf_[i] = s;
-  }
-
-  // Which sites have no other within 1e-8: most, in a drawing.
-  alone_.assign(sites_.size(), 1);
-  for (size_t s = 0; s < sites_.size(); ++s) {
-    if (s + kAhead < sites_.size()) {
-      const TSite& a = sites_[s + kAhead];
-      int64_t xs[2], ys[2];
-      const int nx = Neighbours(a.X, xs), ny = Neighbours(a.Y, ys);
-      for (int i = 0; i < nx; ++i)
-        for (int j = 0; j < ny; ++j) __builtin_prefetch(&slots_[Hash(xs[i], ys[j]) & mask]);
-    }
-    const auto self = static_cast<int32_t>(s);
-    ForSitesNear(sites_[s].X, sites_[s].Y, [&](int32_t t) {
-      if (t != self) alone_[s] = 0;
-    });
   }
 }
 

@@ -6,6 +6,7 @@
 #include "EndIndex.h"
 #include "KdxGaibu.h"
 #include "MyFunc.h"
+#include "Prefault.h"
 
 std::vector<TSegEnd> SegEnds;
 
@@ -67,7 +68,7 @@ void BuildSegEnds() {
     AppendHalf(first.Attr, first.CX, first.CY, first.R, first.Flatness, first.Tilt, t2, t);
   }
 
-  SegEnds.reserve(2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
+  ReservePrefaulted(SegEnds, 2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
   for (int32_t i = 0; i < LineCount; ++i) {
     const TLineRec& l = Lines[i];
     SegEnds.push_back({l.X1, l.Y1, 0, 0, i, true});

@@ -8,6 +8,8 @@
 #include <new>
 #include <vector>
 
+#include "Prefault.h"
+
 template <class T>
 class TGrowTable {
  public:
@@ -17,19 +19,32 @@ class TGrowTable {
 
   // Makes record number `count` (counting from 1) exist.
   void GrowFor(int32_t count) {
-    while (count > Length()) blocks_.push_back(std::make_unique<T[]>(kBlock));
+    while (count > Length()) {
+      blocks_.reserve(blocks_.size() + 1);
+      T* raw = static_cast<T*>(::operator new(sizeof(T) * kBlock));
+      PrefaultForWrite(raw, sizeof(T) * kBlock);
+      std::uninitialized_value_construct_n(raw, kBlock);  // zero records; nothing here throws
+      blocks_.emplace_back(raw);
+    }
   }
 
-  T& operator[](int32_t i) { return blocks_[static_cast<size_t>(i / kBlock)][i % kBlock]; }
+  T& operator[](int32_t i) { return blocks_[static_cast<size_t>(i / kBlock)].get()[i % kBlock]; }
   const T& operator[](int32_t i) const {
-    return blocks_[static_cast<size_t>(i / kBlock)][i % kBlock];
+    return blocks_[static_cast<size_t>(i / kBlock)].get()[i % kBlock];
   }
 
   // Length 0, memory released.
-  void Clear() { std::vector<std::unique_ptr<T[]>>().swap(blocks_); }
+  void Clear() { std::vector<TBlock>().swap(blocks_); }
 
  private:
-  std::vector<std::unique_ptr<T[]>> blocks_;
+  struct TFree {
+    void operator()(T* block) const {
+      std::destroy_n(block, kBlock);
+      ::operator delete(block);
+    }
+  };
+  using TBlock = std::unique_ptr<T, TFree>;
+  std::vector<TBlock> blocks_;
 };
 
 // Adds 1 to count and makes room for it, by the growth rule above.
