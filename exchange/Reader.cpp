@@ -26,11 +26,34 @@ constexpr auto kByteClasses = [] {
   return t;
 }();
 
+// Most lines are printable ASCII words between blanks; their tokens are
+// slices of the line itself. False, with nothing decided, for any other line.
+bool SplitPlainLine(std::string_view line, TTokens& out) {
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const char* start = begin;  // where the current token begins
+  size_t cur = 0;
+  for (const char* p = begin; p < end; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (kByteClasses[c] == kKeep) continue;
+    if (c != ' ') return false;
+    if (p > start) {
+      if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(start, static_cast<size_t>(p - start));
+      ++cur;
+    }
+    start = p + 1;
+  }
+  if (cur < TTokens::kTable) out.Tok[cur] = std::string_view(start, static_cast<size_t>(end - start));
+  out.Count = cur + 1;
+  return true;
+}
+
 }  // namespace
 
 // Every kept byte goes to the scratch buffer, tokens past the table too (the
 // buffer is as long as the line); only the first 32 tokens are recorded.
 void Tokenize(std::string_view line, std::string& scratch, TTokens& out) {
+  if (SplitPlainLine(line, out)) return;
   if (scratch.size() < line.size()) scratch.resize(line.size());
   char* const buf = scratch.data();
   const char* p = line.data();
@@ -92,9 +115,11 @@ void Tokenize(std::string_view line, std::string& scratch, TTokens& out) {
 }
 
 size_t FindChar(std::string_view text, std::string_view needle) {
-  for (size_t i = 0; i + needle.size() <= text.size();) {
-    if (text[i] == needle[0] && text.compare(i, needle.size(), needle) == 0) return i;
-    i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  // A byte search first: only a find needs the walk over the characters.
+  for (size_t p = text.find(needle); p != std::string_view::npos; p = text.find(needle, p + 1)) {
+    size_t i = 0;
+    while (i < p) i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    if (i == p) return p;
   }
   return std::string_view::npos;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,27 @@ TEST(Tokenizer, DoubleByteCharactersStayWhole) {
 TEST(Tokenizer, ControlBytesAreDropped) {
   EXPECT_EQ(Split(std::string("a\x01" "b\0c\r d\xFE\xFF", 10)).Tokens, (V{"abc", "d"}));
   EXPECT_EQ(Split("x\x1Ay").Tokens, (V{"xy"}));
+}
+
+// Lines of plain words are split as slices of the line; the same lines with
+// a tab somewhere go the long way. Both must give the same tokens.
+TEST(Tokenizer, PlainLinesSplitAsAnyOther) {
+  std::mt19937 rng(11);
+  const std::string alphabet = "ab01.-+e   ";
+  for (int i = 0; i < 20000; ++i) {
+    std::string line;
+    const int n = static_cast<int>(rng() % 60);
+    for (int k = 0; k < n; ++k) line += alphabet[rng() % alphabet.size()];
+    // A tab splits as a blank does; the blank version is a plain line.
+    std::string tabbed = line + " ";
+    tabbed[rng() % tabbed.size()] = '\t';
+    std::string spaced = tabbed;
+    for (char& c : spaced)
+      if (c == '\t') c = ' ';
+    const TSplit slow = Split(tabbed), plain = Split(spaced);
+    ASSERT_EQ(plain.Tokens, slow.Tokens) << line;
+    ASSERT_EQ(plain.Count, slow.Count) << line;
+  }
 }
 
 TEST(Tokenizer, TokensPastTheTableAreCountedNotKept) {
