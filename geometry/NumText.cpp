@@ -88,7 +88,36 @@ bool ReadIntText(std::string_view s, int32_t& out) {
   return true;
 }
 
+namespace {
+
+// The common case of a drawing: an optional minus, at most 15 digits, at most
+// three of them decimals. For these one double operation, exact or rounded
+// once, gives what rounding through the extended format gives: that quotient
+// is never within 2^-64 of a half-way point between doubles without being
+// one, which it cannot be. False, with nothing decided, for anything else.
+bool ReadShortDecimal(std::string_view s, double& out) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  const bool neg = p < end && *p == '-';
+  p += neg;
+  const char* const start = p;
+  uint64_t mant = 0;
+  for (; p < end && IsDigit(*p); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
+  const char* const point = p;
+  if (p < end && *p == '.')
+    for (++p; p < end && IsDigit(*p); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
+  const auto decimals = p - point - (p > point);  // digits after the point
+  const auto digits = (point - start) + decimals;
+  if (p != end || digits == 0 || digits > 15 || decimals > 3) return false;
+  const double q = static_cast<double>(mant) / kSmallPow10[decimals];
+  out = neg ? -q : q;
+  return true;
+}
+
+}  // namespace
+
 bool ReadFloatText(std::string_view s, double& out) {
+  if (ReadShortDecimal(s, out)) return true;
   const char* p = s.data();
   const char* const end = p + s.size();
   while (p < end && *p == ' ') ++p;
@@ -142,15 +171,6 @@ bool ReadFloatText(std::string_view s, double& out) {
   if (p != end) return false;
 
   const long long scale = exp10 + e;
-  // Most numbers in a drawing have up to three decimals. For them one double
-  // operation, exact or rounded once, gives what rounding through the
-  // extended format gives: that quotient is never within 2^-64 of a
-  // half-way point between doubles without being one, which it cannot be.
-  if (exact && mant < (1ull << 53) && scale >= -3 && scale <= 0) {
-    const double q = static_cast<double>(mant) / kSmallPow10[-scale];
-    out = neg ? -q : q;
-    return true;
-  }
   long double v;
   if (mant == 0) {
     v = 0;
