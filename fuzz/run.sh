@@ -24,8 +24,13 @@ for c in tests/cases/*/; do
   esac
 done
 
+# The targets write their scratch exchange files under the temporary folder:
+# one of the build's own, removed afterwards.
+scratch=$(mktemp -d "$PWD/build-fuzz/tmp.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
 echo "fuzzing $target for $seconds s"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+TMPDIR=$scratch ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   "build-fuzz/fuzz/$target" "$corpus" -max_total_time="$seconds" -max_len=8192 -timeout=60 \
   -rss_limit_mb=4096 -artifact_prefix="$findings/$target-" -print_final_stats=1 \
   2>&1 | tee "build-fuzz/$target.log" | grep -E "^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY|stat::" || true
