@@ -72,10 +72,6 @@ bool TFileWriter::Truncate() {
   return SetFilePointerEx(H(handle_), zero, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
 }
 
-bool FileExists(const std::filesystem::path& path) {
-  return GetFileAttributesW(Win32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING) != 0;
@@ -151,11 +147,6 @@ bool TFileWriter::Write(const char* data, size_t n) {
 }
 
 bool TFileWriter::Truncate() { return ::ftruncate(static_cast<int>(handle_), 0) == 0; }
-
-bool FileExists(const std::filesystem::path& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
 
 bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;

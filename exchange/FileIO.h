@@ -36,7 +36,6 @@ class TFileWriter : public TFile {
   bool Truncate();  // to length 0
 };
 
-bool FileExists(const std::filesystem::path& path);
 // Moves `from` over `to`, replacing what is there unless it is a directory.
 bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
 // Deletes a file; never a directory.

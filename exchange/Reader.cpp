@@ -387,15 +387,13 @@ void ParseLine(std::string_view line) {
 }
 
 bool LoadExchangeFile(const std::filesystem::path& path) {
-  if (!FileExists(path)) return false;
   TFileReader file;
-  if (!file.Open(path)) return false;
+  if (!file.Open(path)) return false;  // missing, unreadable, or not a regular file
   try {
     static constexpr size_t kChunk = 1 << 20;
     std::string buf(kChunk, '\0');
     std::string pending;  // a line that runs past the end of a chunk
     std::string noCr;
-    bool atLineStart = true;
     // A CR that does not end the line is dropped from it, before the line is
     // split: a lead byte pairs with the byte after the CR.
     auto deliver = [&](std::string_view line) {
@@ -415,9 +413,9 @@ bool LoadExchangeFile(const std::filesystem::path& path) {
       const char* p = buf.data();
       const char* end = p + got;
       while (p < end) {
-        // Ctrl-Z at the start of a line ends the input.
-        if (atLineStart && pending.empty() && *p == '\x1A') return true;
-        atLineStart = false;
+        // Ctrl-Z at the start of a line ends the input. Each turn begins a
+        // line, except where a line runs on from the chunk before.
+        if (pending.empty() && *p == '\x1A') return true;
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         if (!lf) {
           pending.append(p, end);
@@ -431,7 +429,6 @@ bool LoadExchangeFile(const std::filesystem::path& path) {
           pending.clear();
         }
         p = lf + 1;
-        atLineStart = true;
       }
     }
     if (!pending.empty()) deliver(pending);
