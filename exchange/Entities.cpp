@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "KdxGaibu.h"
-#include "MyFunc.h"
 #include "Tokens.h"
 
 void CopyCurAttrs(TEntAttr& attr) {
@@ -16,8 +15,6 @@ void AppendEntityOrder(int32_t kind, int32_t index) {
 }
 
 namespace {
-
-double Op(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
 
 std::string ShortText(std::string_view s) { return std::string(s.substr(0, kShortTextMax)); }
 
@@ -140,7 +137,7 @@ void AddNumericSolid(int32_t kind, TGrowTable<T>& table, int32_t& count, const T
   r.ExtColor = CurLineColorExt;
   constexpr size_t kValues = sizeof(r.Values) / sizeof(r.Values[0]);
   for (size_t k = 0; k < kValues; ++k) r.Values[k] = Op(t, k + 1);
-  if constexpr (requires { r.IntValue; }) r.IntValue = StrToIntZ(t[8]);
+  if constexpr (requires { r.IntValue; }) r.IntValue = OpInt(t, 8);
 }
 
 void AddPlainLine(const TTokens& t) {
@@ -195,7 +192,7 @@ bool ParseEntityForm(const TTokens& t) {
     r.X = Op(t, 1), r.Y = Op(t, 2);
     r.Attr.Color = CurPen;
     r.Value1 = Op(t, 3), r.Value2 = Op(t, 4);
-    r.Value3 = StrToIntZ(t[5]);
+    r.Value3 = OpInt(t, 5);
     return true;
   }
   if (key == "BL" && n >= 4) {

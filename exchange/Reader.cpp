@@ -136,9 +136,6 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
-double Op(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
-int32_t OpInt(const TTokens& t, size_t k) { return StrToIntZ(t[k]); }
-
 // "lg" and "ly" carry their number as one hex digit at the third position.
 int32_t HexDigitAt3(std::string_view key) {
   if (key.size() < 3) return 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "MyFunc.h"
+
 struct TTokens {
   static constexpr size_t kTable = 32;  // no record needs more than 17
   std::string_view Tok[kTable];
@@ -13,6 +15,10 @@ struct TTokens {
 
   std::string_view operator[](size_t i) const { return i < kTable && i < Count ? Tok[i] : std::string_view(); }
 };
+
+// Operand k of a record as a number; 0 when it is absent or malformed.
+inline double Op(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
+inline int32_t OpInt(const TTokens& t, size_t k) { return StrToIntZ(t[k]); }
 
 // Shift-JIS lead bytes: the byte after one belongs to the same character.
 constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
