@@ -218,8 +218,6 @@ TDecimal RoundSignificant(double value, int keep) {
   if (all[keep] == '5' && all[keep + 1] == '0') {
     res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 767);
     up = buf[keep + 1] >= '5';  // buf[0] is d1, buf[1] the point
-  } else if (all[keep] < '5') {
-    up = false;
   }
   std::memcpy(r.digits, all, static_cast<size_t>(keep));
   if (up) {

@@ -70,7 +70,6 @@ TArgs ReadArgs(int, char**) {
     WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), len, nullptr, nullptr);
     args.Rest.push_back(s);
   }
-  if (n < 2) args.Rest.clear();
   LocalFree(w);
   return args;
 }
