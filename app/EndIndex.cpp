@@ -48,6 +48,9 @@ uint64_t Hash(int64_t x, int64_t y) {
   return h ^ (h >> 29);
 }
 
+// The high half of a slot: the tag, from the high half of the cell's hash.
+constexpr uint64_t kTagBits = 0xFFFFFFFF00000000ull;
+
 bool Finite(const TSegEnd& e) { return std::isfinite(e.X) && std::isfinite(e.Y); }
 
 }  // namespace
@@ -57,11 +60,11 @@ TEndIndex::TCell TEndIndex::CellOf(double x, double y) { return {CellCoord(x), C
 uint64_t* TEndIndex::Slot(TCell cell) {
   const size_t mask = slots_.size() - 1;
   const uint64_t h = Hash(cell.X, cell.Y);
-  const uint64_t tag = h & 0xFFFFFFFF00000000ull;
+  const uint64_t tag = h & kTagBits;
   for (size_t p = h & mask;; p = (p + 1) & mask) {
     uint64_t& slot = slots_[p];
     if (slot == 0) return &slot;
-    if ((slot & 0xFFFFFFFF00000000ull) == tag) {
+    if ((slot & kTagBits) == tag) {
       const TSite& site = sites_[static_cast<size_t>(SiteIn(slot))];
       if (CellOf(site.X, site.Y) == cell) return &slot;
     }
@@ -120,7 +123,7 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
       alone_.push_back(alone);
       tail.push_back(index);
       s = static_cast<int32_t>(sites_.size() - 1);
-      *slot = (Hash(cell.X, cell.Y) & 0xFFFFFFFF00000000ull) | static_cast<uint32_t>(s + 1);
+      *slot = (Hash(cell.X, cell.Y) & kTagBits) | static_cast<uint32_t>(s + 1);
     } else {
       nextInSite_[static_cast<size_t>(tail[static_cast<size_t>(s)])] = index;
       tail[static_cast<size_t>(s)] = index;

@@ -28,11 +28,7 @@ bool Coincide(double x1, double y1, double x2, double y2, double tol = 1e-8) {
   return std::fabs(x1 - x2) <= tol && std::fabs(y1 - y2) <= tol;
 }
 
-void AppendHalf(const TEntAttr& attr, double cx, double cy, double r, double flatness,
-                double tilt, double start, double end) {
-  TArcRec& a = AppendEntity(kKindArc, Arcs, ArcCount);
-  a = TArcRec{attr, cx, cy, r, start, end, flatness, tilt};
-}
+void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs, ArcCount) = half; }
 
 }  // namespace
 
@@ -48,8 +44,8 @@ void BuildSegEnds() {
     double b = a + 180;
     if (b >= 360) b -= 360;
     CutStarts.push_back(ArcCount);
-    AppendHalf(c.Attr, c.CX, c.CY, c.R, 1.0, 0.0, a, b);
-    AppendHalf(c.Attr, c.CX, c.CY, c.R, 1.0, 0.0, b, a);
+    AppendHalf(TArcRec{c.Attr, c.CX, c.CY, c.R, a, b, 1.0, 0.0});
+    AppendHalf(TArcRec{c.Attr, c.CX, c.CY, c.R, b, a, 1.0, 0.0});
   }
 
   // Full ellipses: cut at H's eccentric angle; the first half in place.
@@ -61,11 +57,13 @@ void BuildSegEnds() {
     const double t = EllipseParamDeg(hx, hy, arc.CX, arc.CY, arc.R, arc.Flatness, arc.Tilt);
     double t2 = t + 180;
     if (t2 >= 360) t2 -= 360;
+    TArcRec second = arc;
+    second.StartAngle = t2;
+    second.EndAngle = t;
     arc.StartAngle = t;
     arc.EndAngle = t2;
     CutStarts.push_back(k);
-    const TArcRec first = arc;
-    AppendHalf(first.Attr, first.CX, first.CY, first.R, first.Flatness, first.Tilt, t2, t);
+    AppendHalf(second);
   }
 
   ReservePrefaulted(SegEnds, 2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
