@@ -3,17 +3,12 @@
 
 #include <string>
 
+#include "ExchangeTest.h"
 #include "KdxGaibu.h"
 
 namespace {
 
-class Entities : public ::testing::Test {
- protected:
-  void SetUp() override { GaibuInit(); }
-  static void Parse(std::initializer_list<std::string_view> lines) {
-    for (auto l : lines) ParseLine(l);
-  }
-};
+class Entities : public TExchangeTest {};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ExchangeTest.h"
 #include "KdxGaibu.h"
 #include "SjisText.h"
 #include "TempDir.h"
@@ -30,13 +31,7 @@ TSplit Split(std::string_view line) {
 
 using V = std::vector<std::string>;
 
-class Reader : public ::testing::Test {
- protected:
-  void SetUp() override { GaibuInit(); }
-  static void Parse(std::initializer_list<std::string_view> lines) {
-    for (auto l : lines) ParseLine(l);
-  }
-};
+class Reader : public TExchangeTest {};
 
 }  // namespace
 

@@ -6,19 +6,16 @@
 #include <numbers>
 #include <string>
 
+#include "ExchangeTest.h"
 #include "KdxGaibu.h"
 #include "MyFunc.h"
 #include "SegEnds.h"
 
 namespace {
 
-class SegEndsTest : public ::testing::Test {
+class SegEndsTest : public TExchangeTest {
  protected:
-  void SetUp() override { GaibuInit(); }
   void TearDown() override { ReleaseSegEnds(); }
-  static void Parse(std::initializer_list<std::string> lines) {
-    for (const auto& l : lines) ParseLine(l);
-  }
   static void ExpectEnd(size_t i, double x, double y, int32_t kind, int32_t endNo, int32_t index) {
     ASSERT_LT(i, SegEnds.size());
     const TSegEnd& e = SegEnds[i];
