@@ -17,4 +17,5 @@ inline constexpr char kSearchingStart[] = "分割開始点を検索中です";
 inline constexpr char kNoStart[] = "分割開始点が検索出来ませんでした";
 inline constexpr char kWalking[] = "連続線を検索中です[ESC:中断]";
 inline constexpr char kTooManyPoints[] = "分割点が多すぎます";
+inline constexpr char kOutOfMemory[] = "メモリが不足しています";
 }  // namespace status

@@ -32,7 +32,7 @@ void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs, ArcCount) = 
 
 }  // namespace
 
-void BuildSegEnds() {
+void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
   SegEnds.clear();
   CutStarts.clear();
   const double hx = DesignatedPoints[1].X, hy = DesignatedPoints[1].Y;
@@ -60,10 +60,11 @@ void BuildSegEnds() {
     TArcRec second = arc;
     second.StartAngle = t2;
     second.EndAngle = t;
-    arc.StartAngle = t;
-    arc.EndAngle = t2;
+    if (rewritten) rewritten->push_back({k, arc});
     CutStarts.push_back(k);
     AppendHalf(second);
+    arc.StartAngle = t;  // last: nothing after it can fail
+    arc.EndAngle = t2;
   }
 
   ReservePrefaulted(SegEnds, 2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
@@ -108,4 +109,11 @@ void ReleaseSegEnds() {
   Index.Clear();
   std::vector<TSegEnd>().swap(SegEnds);
   std::vector<int32_t>().swap(CutStarts);
+}
+
+TSegEndsScope::~TSegEndsScope() {
+  ReleaseSegEnds();
+  for (const TArcBefore& a : rewritten_) Arcs[a.Index] = a.Arc;
+  TruncateTo(Arcs, ArcCount, arcCount_);
+  TruncateTo(EntityOrder, EntityOrderCount, orderCount_);
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "KdxGaibu.h"
+
 struct TSegEnd {
   double X, Y;
   int32_t Kind;   // 0: a line of Lines; 1: an arc of Arcs
@@ -18,9 +20,16 @@ struct TSegEnd {
 // Entry 2k holds end 0 and entry 2k + 1 end 1 of the same segment.
 extern std::vector<TSegEnd> SegEnds;
 
+// A full ellipse as it was before BuildSegEnds cut it in place.
+struct TArcBefore {
+  int32_t Index;
+  TArcRec Arc;
+};
+
 // Fills SegEnds from Lines, Circles and Arcs; appends the circle halves and
-// the second halves of cut ellipses to Arcs.
-void BuildSegEnds();
+// the second halves of cut ellipses to Arcs, and rewrites the first halves in
+// place. Each ellipse is added to `rewritten`, if given, before it is cut.
+void BuildSegEnds(std::vector<TArcBefore>* rewritten = nullptr);
 
 // The first available end within 1e-8 of (x, y) in each coordinate; -1 if none.
 int32_t FindFreeEnd(double x, double y);
@@ -36,3 +45,20 @@ int32_t FindStartEnd(double x, double y);
 inline int32_t PartnerOf(int32_t i) { return SegEnds[static_cast<size_t>(i)].EndNo == 0 ? i + 1 : i - 1; }
 
 void ReleaseSegEnds();
+
+// The segment end table of one press of OK. When the scope ends, whatever
+// way, the table is released and Arcs and EntityOrder are as the scope found
+// them, so that another press of OK starts from the tables as read.
+class TSegEndsScope {
+ public:
+  TSegEndsScope() noexcept : arcCount_(ArcCount), orderCount_(EntityOrderCount) {}
+  TSegEndsScope(const TSegEndsScope&) = delete;
+  TSegEndsScope& operator=(const TSegEndsScope&) = delete;
+  ~TSegEndsScope();
+
+  void Build() { BuildSegEnds(&rewritten_); }
+
+ private:
+  int32_t arcCount_, orderCount_;
+  std::vector<TArcBefore> rewritten_;
+};

@@ -20,13 +20,19 @@ void TForm1::FormShow() {
   host_.SetStatus("");
   GaibuInit();
   ExeFolder = host_.ProgramFolder();
-  LoadExchangeFile(ExeFolder / kExchangeFileName);
+  exchangeFile_ = ExeFolder / kExchangeFileName;
+  LoadExchangeFile(exchangeFile_);
   // The first lg, ly and pn of the reply are written whatever was read.
   ResetOutAttrs();
 }
 
+// The path is the one built when the form was shown, so that closing needs no
+// memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
-  SaveExchangeFile(ExeFolder / kExchangeFileName);
+  try {
+    SaveExchangeFile(exchangeFile_);
+  } catch (const std::bad_alloc&) {
+  }
   GaibuFree();
 }
 
@@ -45,22 +51,37 @@ void TForm1::Button2Click() { Close(); }
 
 void TForm1::Button1Click() {
   if (closed_ || running_) return;  // a second Enter queued behind the walk
-  const double d = StrToFloatZ(host_.EditText());
-  if (!(d > 1e-8)) return;
-  running_ = true;
-  const bool done = Divide(d);
+  bool done = false;
+  try {
+    const double d = StrToFloatZ(host_.EditText());
+    if (d > 1e-8) {
+      running_ = true;
+      done = Divide(d);
+    }
+  } catch (const std::bad_alloc&) {
+    // Reading the edit box, or showing that memory ran out, found none;
+    // Divide has taken back what it appended.
+  }
   running_ = false;
-  if (done || closeWanted_) Close();
+  if (done || closeWanted_) {
+    Close();
+    return;
+  }
+  // The dialog stays open: the next distance is typed at once, over the last.
+  host_.FocusEdit();
 }
 
+// Whatever way the run ends without a complete reply, the tables, the reply
+// and the writer's memory are as they were before it, so that another OK
+// replies what this one would have replied on a fresh start.
 bool TForm1::Divide(double d) {
-  host_.SetStatus(status::kSearchingEnds);
-  host_.RepaintStatus();
-  const int32_t firstRecord = OutLineCount;
+  const TReplyMark before = MarkReply();
   try {
-    BuildSegEnds();
+    host_.SetStatus(status::kSearchingEnds);
+    host_.RepaintStatus();
+    TSegEndsScope ends;
+    ends.Build();
     if (SegEnds.empty()) {
-      ReleaseSegEnds();
       host_.SetStatus(status::kNoEnds);
       return false;
     }
@@ -69,7 +90,6 @@ bool TForm1::Divide(double d) {
     const double hx = DesignatedPoints[1].X, hy = DesignatedPoints[1].Y;
     const int32_t start = FindStartEnd(hx, hy);
     if (start == -1) {
-      ReleaseSegEnds();
       host_.SetStatus(status::kNoStart);
       return false;
     }
@@ -80,7 +100,6 @@ bool TForm1::Divide(double d) {
     steps.reserve(SegEnds.size() / 2);  // at most every segment once
     const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, steps);
     if (end == TTraceEnd::TooManyPoints) {
-      ReleaseSegEnds();
       host_.SetStatus(status::kTooManyPoints);
       return false;
     }
@@ -89,19 +108,14 @@ bool TForm1::Divide(double d) {
     OutPen(FirstLineColor, 0);
     const double total = EmitPoints(steps, hx, hy, d, [this] { return host_.EscBetweenPoints(); },
                                     end == TTraceEnd::Escape);
-    ReleaseSegEnds();
     std::string comment(kTotalLengthLabel);
     comment += FormatFixedN(3, total);
     comment += "mm";
     OutComment(comment);
     return true;
   } catch (const std::bad_alloc&) {
-    // Out of memory mid-run: take back what was appended, so that a later
-    // Cancel still replies "hq" alone.
-    ReleaseSegEnds();
-    OutLines.Truncate(firstRecord);
-    OutLineCount = firstRecord;
-    host_.SetStatus(status::kTooManyPoints);
+    RewindReply(before);  // so that a later Cancel still replies "hq" alone
+    host_.SetStatus(status::kOutOfMemory);  // may fail too, with nothing left to undo
     return false;
   }
 }

@@ -29,6 +29,8 @@ class TFormHost {
   virtual bool EscBeforeSegment() = 0;
   virtual bool EscBetweenPoints() = 0;
   virtual void CloseWindow() = 0;  // hides the window and ends the event loop
+  // Edit1 takes the focus with its whole text selected, from wherever it was.
+  virtual void FocusEdit() = 0;
   virtual std::filesystem::path ProgramFolder() = 0;
 };
 
@@ -53,6 +55,7 @@ class TForm1 {
   bool Divide(double d);  // true when the reply is complete
 
   TFormHost& host_;
+  std::filesystem::path exchangeFile_;  // ExeFolder / kExchangeFileName
   bool closed_ = false;
   bool running_ = false;
   bool closeWanted_ = false;

@@ -3,6 +3,7 @@
 // never moved, so growing costs no copying and records keep their addresses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -33,6 +34,14 @@ class TGrowTable {
     return blocks_[static_cast<size_t>(i / kBlock)].get()[i % kBlock];
   }
 
+  // Forgets the records from index `count` on: they are zero again and the
+  // blocks no longer needed are released, as if they had never been appended.
+  void Truncate(int32_t count) noexcept {
+    const size_t keep = static_cast<size_t>((count + kBlock - 1) / kBlock);
+    if (blocks_.size() > keep) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(keep), blocks_.end());
+    for (int32_t i = count; i < Length(); ++i) (*this)[i] = T{};
+  }
+
   // Length 0, memory released.
   void Clear() { std::vector<TBlock>().swap(blocks_); }
 
@@ -47,11 +56,26 @@ class TGrowTable {
   std::vector<TBlock> blocks_;
 };
 
-// Adds 1 to count and makes room for it, by the growth rule above.
+// Makes room for the record after the first `count`, by the growth rule
+// above. When there is none it throws std::bad_alloc, the table unchanged;
+// a count that would overflow is a full table too.
+template <class T>
+void ReserveOne(TGrowTable<T>& table, int32_t count) {
+  if (count >= INT32_MAX - TGrowTable<T>::kBlock) throw std::bad_alloc();
+  table.GrowFor(count + 1);
+}
+
+// Appends a zero record and adds 1 to count; on failure neither changes.
 template <class T>
 T& AppendTo(TGrowTable<T>& table, int32_t& count) {
-  if (count >= INT32_MAX - TGrowTable<T>::kBlock) throw std::bad_alloc();
-  ++count;
-  table.GrowFor(count);
-  return table[count - 1];
+  ReserveOne(table, count);
+  return table[count++];
+}
+
+// Takes the table back to its first `count` records.
+template <class T>
+void TruncateTo(TGrowTable<T>& table, int32_t& count, int32_t newCount) noexcept {
+  if (newCount >= count) return;
+  count = newCount;
+  table.Truncate(newCount);
 }

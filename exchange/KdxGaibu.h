@@ -238,10 +238,12 @@ void ParseLine(std::string_view line);
 // Entity tables
 void CopyCurAttrs(TEntAttr& attr);
 void AppendEntityOrder(int32_t kind, int32_t index);
+// Appends a zero record and its EntityOrder entry; on failure neither.
 template <class T>
 T& AppendEntity(int32_t kind, TGrowTable<T>& table, int32_t& count) {
+  ReserveOne(table, count);
   AppendEntityOrder(kind, count);
-  return AppendTo(table, count);
+  return AppendTo(table, count);  // the room is there
 }
 
 // Reply records
@@ -253,6 +255,15 @@ void OutPen(int32_t pen, int32_t mode);  // mode 1 maps the pen with PenToHost
 int32_t PenToHost(int32_t pen);
 void OutPoint(double x, double y);
 void ResetOutAttrs();
+// Where the reply stands: its records and what the writer remembers. A run
+// that fails half-way rewinds to the mark taken before it, so that the next
+// run writes what it would have written first.
+struct TReplyMark {
+  int32_t OutLineCount, CurLayerGroup, CurLayer, CurPen;
+  TAttrPending AttrPending;
+};
+TReplyMark MarkReply();
+void RewindReply(const TReplyMark& mark);
 // Replaces the exchange file with the reply ("hq" alone when there is none).
 // On failure no exchange file remains, nor any temporary file.
 bool SaveExchangeFile(const std::filesystem::path& path);

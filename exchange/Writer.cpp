@@ -10,8 +10,8 @@
 
 void AddOutLine(std::string_view text) {
   if (OutLineCount == INT32_MAX) throw std::bad_alloc();
+  OutLines.Put(OutLineCount + 1, text);  // the count follows only a record stored
   ++OutLineCount;
-  OutLines.Put(OutLineCount, text);
 }
 
 void OutComment(std::string_view text) {
@@ -81,6 +81,19 @@ void ResetOutAttrs() {
   CurFontName = kDefaultFontName;
   CurPen = 1;
   CurLineColorExt = 0;
+}
+
+TReplyMark MarkReply() { return {OutLineCount, CurLayerGroup, CurLayer, CurPen, AttrPending}; }
+
+void RewindReply(const TReplyMark& mark) {
+  if (mark.OutLineCount < OutLineCount) {
+    OutLines.Truncate(mark.OutLineCount);
+    OutLineCount = mark.OutLineCount;
+  }
+  CurLayerGroup = mark.CurLayerGroup;
+  CurLayer = mark.CurLayer;
+  CurPen = mark.CurPen;
+  AttrPending = mark.AttrPending;
 }
 
 namespace {
@@ -165,6 +178,9 @@ bool SaveExchangeFile(const std::filesystem::path& path) {
     if (created) RemoveFile(temp);
   }
   // The host must not read its own selection back as if it were the reply.
-  RemoveFile(path);
+  try {
+    RemoveFile(path);
+  } catch (const std::exception&) {  // no memory even for the path's wide form
+  }
   return false;
 }

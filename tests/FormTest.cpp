@@ -9,6 +9,7 @@
 #include "Captions.h"
 #include "FakeHost.h"
 #include "KdxGaibu.h"
+#include "MyFunc.h"
 #include "Separators.h"
 
 namespace {
@@ -56,6 +57,16 @@ std::vector<TPt> PointsOf(const std::string& reply) {
   return out;
 }
 
+// A circle so large that the grid of the cut angle moves the cut end more
+// than 1e-8 away from H on it.
+constexpr double kLargeR = 50000, kLargeA = 33.33333333333 / 180 * std::numbers::pi;
+std::string LargeCircle() {
+  std::ostringstream in;
+  in.precision(17);
+  in << "hp1 " << kLargeR * std::cos(kLargeA) << ' ' << kLargeR * std::sin(kLargeA) << "\r\nci 0 0 50000\r\n";
+  return in.str();
+}
+
 }  // namespace
 
 TEST_F(Form, ShowCentresOnTheCursorAndReadsTheFile) {
@@ -99,6 +110,7 @@ TEST_F(Form, MissingExchangeFileStillOpensAndCancelCreatesIt) {
   EXPECT_EQ(Reply(), "hq\r\n");
 }
 
+// Nothing but the focus, back in the edit box for the next try.
 TEST_F(Form, UnusableDistancesDoNothing) {
   Show("hp1 0 0\r\nci 0 0 10\r\n0 0 10 0\r\n");
   host.Status = "as before";
@@ -108,7 +120,7 @@ TEST_F(Form, UnusableDistancesDoNothing) {
     form.Button1Click();
     EXPECT_FALSE(form.Closed()) << d;
   }
-  EXPECT_TRUE(host.Log.empty());
+  EXPECT_EQ(host.Log, std::vector<std::string>(8, "focus edit"));
   EXPECT_EQ(host.Status, "as before");
   EXPECT_EQ(ArcCount, 0);  // no table touched
   EXPECT_EQ(OutLineCount, 0);
@@ -130,7 +142,8 @@ TEST_F(Form, FailuresLeaveTheDialogOpenAndCancelRepliesHq) {
                                                 "repaint",
                                                 std::string("status ") + status::kSearchingStart,
                                                 "repaint",
-                                                std::string("status ") + status::kNoStart}));
+                                                std::string("status ") + status::kNoStart,
+                                                "focus edit"}));
   form.Button1Click();  // the same again
   EXPECT_EQ(host.Status, status::kNoStart);
   form.Button2Click();
@@ -315,13 +328,91 @@ TEST_F(Form, TotalIsGroupedInTheUsersSeparators) {
 }
 
 TEST_F(Form, LargeCircleStartsAtTheDesignatedPoint) {
-  const double r = 50000, a = 33.33333333333 / 180 * std::numbers::pi;
-  std::ostringstream in;
-  in.precision(17);
-  in << "hp1 " << r * std::cos(a) << ' ' << r * std::sin(a) << "\r\nci 0 0 50000\r\n";
-  const auto pts = PointsOf(Run(in.str(), "100000"));
+  const auto pts = PointsOf(Run(LargeCircle(), "100000"));
   EXPECT_TRUE(form.Closed()) << host.Status;
   ASSERT_EQ(pts.size(), 3u);  // 314,159 mm round
-  EXPECT_NEAR(pts[0].X, r * std::cos(a + 2), 1e-6);
-  EXPECT_NEAR(pts[0].Y, r * std::sin(a + 2), 1e-6);
+  EXPECT_NEAR(pts[0].X, kLargeR * std::cos(kLargeA + 2), 1e-6);
+  EXPECT_NEAR(pts[0].Y, kLargeR * std::sin(kLargeA + 2), 1e-6);
+}
+
+namespace {
+
+// A chain of every kind of segment, joined end to end from H = (0, 0): a
+// line, an arc, a circle cut at its nearest point to H, and a full ellipse
+// cut there too, whose first half is listed before the circle's second.
+const std::string kMixedChain =
+    "hp1 0 0\r\n0 0 10 0\r\nci 20 0 10 180 360 1 0\r\nci 40 0 10\r\nci 60 0 10 0 0 0.5 0\r\n";
+
+struct TArcsAsRead {
+  int32_t ArcN, OrderN, OutN;
+  std::vector<double> Angles;
+  static TArcsAsRead Now() {
+    TArcsAsRead t{ArcCount, EntityOrderCount, OutLineCount, {}};
+    for (int32_t k = 0; k < ArcCount; ++k) {
+      t.Angles.push_back(Arcs[k].StartAngle);
+      t.Angles.push_back(Arcs[k].EndAngle);
+    }
+    return t;
+  }
+  bool operator==(const TArcsAsRead&) const = default;
+};
+
+}  // namespace
+
+// After OK presses that leave the dialog open (the refusal of too many
+// points, an unusable distance, the refusal again), an OK with a distance
+// that works replies what one OK with it replies on a fresh start: the
+// presses before left the tables, the reply and the writer as they were.
+TEST_F(Form, RefusedThenAcceptedRepliesAsOneOk) {
+  const std::pair<const char*, std::string> inputs[] = {
+      {"circle", "hp1 0 10\r\nci 0 0 10\r\n"},
+      {"full ellipse", "hp1 10 0\r\nci 0 0 10 0 0 0.5 0\r\n"},
+      {"large circle", LargeCircle()},
+      {"mixed chain", kMixedChain},
+  };
+  for (const auto& [name, input] : inputs) {
+    const std::string want = OneOkReply(dir.Path(), input, "7");
+    TFakeHost h;
+    h.Folder = dir.Path();
+    TForm1 f(h);
+    WriteBytes(dir / kExchangeFileName, input);
+    f.FormShow();
+    const TArcsAsRead asRead = TArcsAsRead::Now();
+    for (const char* d : {"0.0000001", "abc", "0.0000001"}) {
+      h.Edit = d;
+      f.Button1Click();
+      ASSERT_FALSE(f.Closed()) << name;
+      EXPECT_EQ(h.Status, status::kTooManyPoints) << name;
+      EXPECT_TRUE(TArcsAsRead::Now() == asRead) << name << " after " << d;
+    }
+    h.Edit = "7";
+    f.Button1Click();
+    ASSERT_TRUE(f.Closed()) << name << ": " << h.Status;
+    EXPECT_EQ(ReadBytes(dir / kExchangeFileName), want) << name;
+    EXPECT_GT(PointsOf(want).size(), 4u) << name;
+  }
+}
+
+// The mixed chain takes the ellipse at the circle's far cut, goes round it
+// and comes back along the circle's second half.
+TEST_F(Form, MixedChainWalksEveryKindOfSegment) {
+  const std::string reply = Run(kMixedChain, "1000");
+  const double ellipse = EllipseArcLength(60, 0, 10, 0.5, 0, 360, 0);
+  EXPECT_NE(reply.find(kTotal + FormatFixedN(3, 10 + 30 * std::numbers::pi + ellipse) + "mm"),
+            std::string::npos) << reply;
+}
+
+// A failure that repeats itself reports the same message each time, and
+// leaves nothing behind either.
+TEST_F(Form, RepeatedFailureReportsTheSameAndChangesNothing) {
+  Show("hp1 100 100\r\nci 0 0 10\r\nci 0 0 10 0 0 0.5 0\r\n");
+  const TArcsAsRead asRead = TArcsAsRead::Now();
+  for (int i = 0; i < 3; ++i) {
+    host.Edit = "1";
+    form.Button1Click();
+    EXPECT_EQ(host.Status, status::kNoStart);
+    EXPECT_TRUE(TArcsAsRead::Now() == asRead);
+  }
+  form.Button2Click();
+  EXPECT_EQ(Reply(), "hq\r\n");
 }

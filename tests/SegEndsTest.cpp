@@ -142,14 +142,27 @@ TEST_F(SegEndsTest, FindFreeEndToleranceIncludesItsBound) {
   EXPECT_EQ(FindFreeEnd(1 + 1e-8, 1e-8), 1);
 }
 
-// Each run cuts the circles once more; cut ellipses stay cut.
-TEST_F(SegEndsTest, SecondBuildAppendsCircleHalvesAgain) {
+// One press of OK's table: what it appended to Arcs and EntityOrder, and the
+// ellipses it cut in place, are as read again when its scope ends, so that
+// every press builds the same table.
+TEST_F(SegEndsTest, ScopeTakesItsCutsBack) {
   Parse({"hp1 55 55", "ci 0 0 10", "ci 0 0 10 0 0 0.5 0"});
-  BuildSegEnds();
-  EXPECT_EQ(ArcCount, 4);
-  BuildSegEnds();
-  EXPECT_EQ(ArcCount, 6);
-  EXPECT_EQ(SegEnds.size(), 12u);
+  for (int i = 0; i < 998; ++i) ParseLine("ci 0 0 10 0 90 1 0");  // 999 arcs: the halves start a block
+  for (int press = 0; press < 2; ++press) {
+    TSegEndsScope scope;
+    scope.Build();
+    EXPECT_EQ(ArcCount, 1002);  // two circle halves, the ellipse's second half
+    EXPECT_EQ(Arcs.Length(), 2000);
+    EXPECT_EQ(EntityOrderCount, 1003);
+    EXPECT_NE(Arcs[0].StartAngle, Arcs[0].EndAngle);
+    EXPECT_EQ(SegEnds.size(), 2 * 1002u);
+  }
+  EXPECT_TRUE(SegEnds.empty());
+  EXPECT_EQ(ArcCount, 999);
+  EXPECT_EQ(Arcs.Length(), 1000);
+  EXPECT_EQ(EntityOrderCount, 1000);
+  EXPECT_EQ(Arcs[0].StartAngle, 0.0);
+  EXPECT_EQ(Arcs[0].EndAngle, 0.0);
   EXPECT_EQ(FindStartEnd(55, 55), -1);
 }
 

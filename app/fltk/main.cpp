@@ -89,6 +89,11 @@ class TFltkHost : public TFormHost {
   bool EscBeforeSegment() override { return escape_(); }
   bool EscBetweenPoints() override { return escape_(); }
   void CloseWindow() override { window_.hide(); }
+  // A click or Alt+Y leaves the focus on the OK button.
+  void FocusEdit() override {
+    edit_.take_focus();
+    edit_.position(edit_.size(), 0);  // the cursor at the end, the whole text selected
+  }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
 
   // Once shown, the window goes where FormShow put it: FLTK pulls new

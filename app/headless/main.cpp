@@ -32,6 +32,7 @@ class THeadlessHost : public TFormHost {
   bool EscBeforeSegment() override { return escAt_ >= 0 && asked_++ >= escAt_; }
   bool EscBetweenPoints() override { return false; }  // the key is never down mid-segment
   void CloseWindow() override {}
+  void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return folder_; }
 
   const std::string& Status() const { return status_; }

@@ -81,6 +81,11 @@ class TWin32Host : public TFormHost {
     DestroyWindow(Form);
     DestroyWindow(App);
   }
+  // A click or Alt+Y leaves the focus on the OK button.
+  void FocusEdit() override {
+    SetFocus(Edit);
+    SendMessageW(Edit, EM_SETSEL, 0, -1);
+  }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
 
  private:

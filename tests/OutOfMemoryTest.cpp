@@ -1,0 +1,153 @@
+// Memory running out at any one allocation of a read or a division, or at
+// every allocation from one on: the state stays sound, and once memory is
+// back another OK replies what one OK replies on a fresh start.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include "Captions.h"
+#include "FakeHost.h"
+#include "KdxGaibu.h"
+#include "Separators.h"
+
+namespace {
+
+// The allocation that fails, counting from when the failure was armed; 0: none.
+long long gFailAt = 0;
+bool gExhausted = false;  // every allocation from that one on fails too
+long long gAllocations = 0;
+
+void Arm(long long at, bool exhausted) {
+  gAllocations = 0;
+  gExhausted = exhausted;
+  gFailAt = at;
+}
+// True when the failure struck.
+bool Disarm() {
+  const bool struck = gFailAt > 0 && gAllocations >= gFailAt;
+  gFailAt = 0;
+  return struck;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+  if (gFailAt > 0 && (++gAllocations == gFailAt || (gExhausted && gAllocations > gFailAt)))
+    throw std::bad_alloc();
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Lines over two blocks of the tables, circles and a full ellipse to cut,
+// texts with strings of their own: every kind of append the reader makes.
+std::string Selection() {
+  std::ostringstream in;
+  in << "lg2\r\nly3\r\nlc4\r\nhp1 0 0\r\n";
+  for (int i = 0; i < 1500; ++i) in << i << " 0 " << i + 1 << " 0\r\n";
+  in << "ci 1510 0 10\r\nci 1530 0 10 0 0 0.5 0\r\nch 0 0 1 0 \"a text\r\nmsg\r\n0 0 1 1\r\ncs 0 0 1 0 x\r\n";
+  return in.str();
+}
+
+// Every count within its table, and one EntityOrder entry per entity.
+void ExpectSoundTables() {
+  EXPECT_LE(LineCount, Lines.Length());
+  EXPECT_LE(CircleCount, Circles.Length());
+  EXPECT_LE(ArcCount, Arcs.Length());
+  EXPECT_LE(TextCount, Texts.Length());
+  EXPECT_LE(LineTextCount, LineTexts.Length());
+  EXPECT_LE(EntityOrderCount, EntityOrder.Length());
+  EXPECT_EQ(EntityOrderCount, LineCount + CircleCount + ArcCount + TextCount + LineTextCount);
+  EXPECT_LE(OutLineCount, OutLines.Length());
+}
+
+class OutOfMemory : public ::testing::Test {
+ protected:
+  TTempDir dir;
+  void SetUp() override {
+    SetUserSeparators({".", ","});
+    WriteBytes(dir / kExchangeFileName, Selection());
+  }
+  void TearDown() override { Disarm(); }
+};
+
+}  // namespace
+
+// A read cut short by memory keeps what it read, soundly: a division on it
+// runs without reading past any table.
+TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
+  const std::string input = Selection();
+  const auto file = dir / kExchangeFileName;
+  for (long long at = 1;; ++at) {
+    GaibuInit();
+    Arm(at, false);
+    const bool read = LoadExchangeFile(file);
+    if (!Disarm()) {
+      EXPECT_TRUE(read);
+      EXPECT_EQ(LineCount, 1500);
+      break;
+    }
+    EXPECT_FALSE(read) << at;
+    ExpectSoundTables();
+    ResetOutAttrs();
+    TFakeHost host;
+    host.Folder = dir.Path();
+    TForm1 form(host);
+    form.ExeFolder = dir.Path();
+    host.Edit = "7";
+    form.Button1Click();
+    form.Button2Click();
+    WriteBytes(dir / kExchangeFileName, input);
+    ASSERT_LT(at, 10000) << "the read never finished";
+  }
+}
+
+// A division that memory stops leaves the dialog open with a message of its
+// own and the state as read; the next OK replies as one OK would.
+TEST_F(OutOfMemory, DivisionTakesEverythingBackAtEveryAllocation) {
+  const std::string input = Selection();
+  const std::string want = OneOkReply(dir.Path(), input, "7");
+  ASSERT_NE(want, "hq\r\n");
+  for (const bool exhausted : {false, true}) {
+    for (long long at = 1;; ++at) {
+      TFakeHost host;
+      host.Folder = dir.Path();
+      TForm1 form(host);
+      WriteBytes(dir / kExchangeFileName, input);
+      form.FormShow();
+      const int32_t arcs = ArcCount, order = EntityOrderCount;
+      const double ellipseStart = Arcs[0].StartAngle;
+      host.Edit = "7";
+      Arm(at, exhausted);
+      form.Button1Click();
+      const bool struck = Disarm();
+      if (form.Closed()) {
+        // The reply was complete before memory ran out: it stands, or when
+        // the file could not be written, none does.
+        const std::string reply = ReadBytes(dir / kExchangeFileName);
+        EXPECT_TRUE(reply == want || reply.empty()) << at << ": " << reply.substr(0, 100);
+        if (!struck) break;
+        continue;
+      }
+      ASSERT_TRUE(struck);
+      if (!exhausted) {
+        EXPECT_EQ(host.Status, status::kOutOfMemory) << at;
+      }
+      EXPECT_EQ(ArcCount, arcs) << at;
+      EXPECT_EQ(EntityOrderCount, order) << at;
+      EXPECT_EQ(Arcs[0].StartAngle, ellipseStart) << at;
+      EXPECT_EQ(OutLineCount, 0) << at;
+      ExpectSoundTables();
+      form.Button1Click();
+      ASSERT_TRUE(form.Closed()) << at << ": " << host.Status;
+      EXPECT_EQ(ReadBytes(dir / kExchangeFileName), want) << at;
+      ASSERT_LT(at, 10000) << "the division never finished";
+    }
+  }
+}
