@@ -157,7 +157,21 @@ screenshot() {
     "$E2E_SCREENSHOTS/dialog-$program.png"
 }
 
+# headless_reply INPUT DISTANCE [--esc-at K]: the same exchange through the
+# platform's own equidist-run, in $work/headless-PROGRAM: arcs call sine,
+# cosine and arctangent, whose last bits differ between the C libraries.
+headless_reply() {
+  local input=$1 out=$work/headless-$program
+  shift
+  rm -rf "$out" && mkdir -p "$out" && cp "$input" "$out/QZT_TEMP.TXT"
+  case $program in
+    fltk) "$run" "$out" "$@" ;;
+    wine) wine "$mingw/app/headless/equidist-run.exe" "$(winepath -w "$out")" "$@" ;;
+  esac
+}
+
 printf 'hq\r\n' >"$work/hq"
+printf 'hp1 0 10\r\nci 0 0 10\r\n' >"$work/circle.txt"
 sample=$cases/overview/QZT_TEMP.TXT
 
 # A chain of 20,000 joined half ellipses: several seconds of measuring.
@@ -204,8 +218,7 @@ run_scenarios() {
   screenshot
   xdotool key Return
   finish
-  mkdir -p "$work/headless-$program" && cp "$sample" "$work/headless-$program/QZT_TEMP.TXT"
-  "$run" "$work/headless-$program" 4
+  headless_reply "$sample" 4
   expect_reply "$work/headless-$program/QZT_TEMP.TXT"
 
   # Folder names with Japanese characters and blanks, and a folder path
@@ -232,6 +245,31 @@ run_scenarios() {
   finish
   expect_reply "$work/hq"
 
+  # An OK that leaves the dialog open puts the focus back in the edit box with
+  # its text selected, however OK was pressed, so the next distance is typed
+  # straight over the last; and the OK that works replies what one OK with
+  # its distance replies: the refused ones before it left no trace.
+  headless_reply "$work/circle.txt" 10
+  scenario refused-then-accepted-by-enter "$work/circle.txt"
+  start "$dir"
+  xdotool type --delay 40 "0.0000001"
+  xdotool key Return
+  xdotool type --delay 40 "10"
+  xdotool key Return
+  finish
+  expect_reply "$work/headless-$program/QZT_TEMP.TXT"
+
+  scenario unusable-by-click-refused-by-alt-y-then-accepted "$work/circle.txt"
+  start "$dir"
+  xdotool type --delay 40 "abc"
+  click_client $((80 + 40)) $((40 + 12))
+  xdotool type --delay 40 "0.0000001"
+  xdotool key alt+y
+  xdotool type --delay 40 "10"
+  xdotool key alt+y
+  finish
+  expect_reply "$work/headless-$program/QZT_TEMP.TXT"
+
   scenario missing-file -
   start "$dir"
   click_client $((176 + 56)) $((40 + 12))
@@ -252,15 +290,9 @@ run_scenarios() {
   tail -1 "$reply" | grep -q '^h#' || fail "no closing comment"
   [ "$points" -gt 0 ] && [ "$points" -lt 20000 ] || fail "$points points: ESC did not stop the walk"
   # The points so far are those of the walk stopped before the same segment,
-  # on the same platform: arcs call sine, cosine and arctangent thousands of
-  # times, and the C libraries differ in their last bits.
-  mkdir -p "$work/prefix-$program" && cp "$work/arcs.txt" "$work/prefix-$program/QZT_TEMP.TXT"
-  case $program in
-    fltk) "$run" "$work/prefix-$program" 240 --esc-at $((points + 2)) ;;
-    wine) wine "$mingw/app/headless/equidist-run.exe" "$(winepath -w "$work/prefix-$program")" 240 \
-            --esc-at $((points + 2)) ;;
-  esac
-  cmp -s <(grep '^pt ' "$reply") <(grep '^pt ' "$work/prefix-$program/QZT_TEMP.TXT" | head -"$points") ||
+  # on the same platform.
+  headless_reply "$work/arcs.txt" 240 --esc-at $((points + 2))
+  cmp -s <(grep '^pt ' "$reply") <(grep '^pt ' "$work/headless-$program/QZT_TEMP.TXT" | head -"$points") ||
     fail "the $points points differ from the same walk without a window"
   echo "   ESC stopped the walk after $points of about 20,000 points"
   step=""
