@@ -1,7 +1,10 @@
-// The whole exchange on fuzzed input: an exchange file, a distance and the
-// moment ESC goes down, through the dialog's logic; then the reply is read
-// back. The reply must be "hq" alone or a complete answer: attribute records,
-// finite points, the closing comment; and reading it must give those points.
+// The whole exchange on fuzzed input: an exchange file, the distances typed
+// before each press of OK and the moment ESC goes down, through the dialog's
+// logic; then the reply is read back. The reply must be "hq" alone or a
+// complete answer: attribute records, finite points, the closing comment; and
+// reading it must give those points. Presses that leave the dialog open must
+// leave no trace: the reply is the one a single OK with the last distance
+// gives on a fresh start.
 #include <unistd.h>
 
 #include <cmath>
@@ -11,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "KdxGaibu.h"
 #include "Unit1.h"
@@ -29,11 +33,14 @@ class TFuzzHost : public TFormHost {
   std::string EditText() override { return Distance; }
   void SetStatus(std::string_view) override {}
   void RepaintStatus() override {}
+  // Each press of OK meets ESC at the same moments.
+  void RewindEsc() { segments_ = points_ = 0; }
   bool EscBeforeSegment() override { return EscSegment >= 0 && segments_++ >= EscSegment; }
   // Up at the first question between points, down from EscPoint on: a fresh
   // press, which stops the points even after ESC stopped the trace.
   bool EscBetweenPoints() override { return EscPoint >= 1 && points_++ >= EscPoint; }
   void CloseWindow() override {}
+  void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return Folder; }
 
  private:
@@ -75,11 +82,37 @@ void CheckReply(const std::string& reply, const std::filesystem::path& file) {
     if (!std::isfinite(Points[i].X) || !std::isfinite(Points[i].Y)) std::abort();
 }
 
+struct TScript {
+  std::vector<std::string> Distances;  // one per press of OK, at most four
+  long EscSegment = -1, EscPoint = -1;
+};
+
+// Shows the dialog on the file, presses OK with each distance in turn until
+// one closes it, then Cancel; the reply, and in `pressed` how many presses
+// were made.
+std::string Exchange(const std::filesystem::path& file, const std::string& input, const TScript& script,
+                     size_t& pressed) {
+  std::ofstream(file, std::ios::binary) << input;
+  TFuzzHost host;
+  host.Folder = file.parent_path();
+  host.EscSegment = script.EscSegment;
+  host.EscPoint = script.EscPoint;
+  TForm1 form(host);
+  form.FormShow();
+  for (pressed = 0; pressed < script.Distances.size() && !form.Closed(); ++pressed) {
+    host.Distance = script.Distances[pressed];
+    host.RewindEsc();
+    form.Button1Click();
+  }
+  form.Button2Click();  // a Cancel after a failure, or the late one after a run
+  return ReadAll(file);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // First line: the distance; the next two bytes: when ESC goes down; the
-  // rest: the exchange file.
+  // First line: the distances, separated by blanks; the next two bytes: when
+  // ESC goes down; the rest: the exchange file.
   const std::string all(reinterpret_cast<const char*>(data), size);
   const size_t lf = all.find('\n');
   if (lf == std::string::npos || lf + 3 > all.size()) return 0;
@@ -87,19 +120,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              ("equidist-fuzz-exchange-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   const auto file = folder / kExchangeFileName;
-  std::ofstream(file, std::ios::binary) << all.substr(lf + 3);
+  const std::string input = all.substr(lf + 3);
 
-  TFuzzHost host;
-  host.Folder = folder;
-  host.Distance = all.substr(0, lf);
+  TScript script;
+  std::istringstream words(all.substr(0, lf));
+  for (std::string d; script.Distances.size() < 4 && std::getline(words, d, ' ');) script.Distances.push_back(d);
+  if (script.Distances.empty()) script.Distances.emplace_back();
   const auto a = static_cast<unsigned char>(all[lf + 1]), b = static_cast<unsigned char>(all[lf + 2]);
-  host.EscSegment = a == 255 ? -1 : a;
+  script.EscSegment = a == 255 ? -1 : a;
   // Bounded, so that one input cannot keep the fuzzer for minutes on arcs.
-  host.EscPoint = 1 + (b == 255 ? 4000 : b * 8);
-  TForm1 form(host);
-  form.FormShow();
-  form.Button1Click();
-  form.Button2Click();  // a Cancel after a failure, or the late one after a run
-  CheckReply(ReadAll(file), file);
+  script.EscPoint = 1 + (b == 255 ? 4000 : b * 8);
+
+  size_t pressed = 0;
+  const std::string reply = Exchange(file, input, script, pressed);
+  CheckReply(reply, file);
+  if (pressed > 1) {  // the presses before the last left no trace
+    TScript once = script;
+    once.Distances = {script.Distances[pressed - 1]};
+    if (Exchange(file, input, once, pressed) != reply) std::abort();
+  }
   return 0;
 }

@@ -18,9 +18,13 @@ for c in tests/cases/*/; do
   name=$(basename "$c")
   case $target in
     fuzz_reader) cp "$c/QZT_TEMP.TXT" "$corpus/seed-$name" ;;
-    # The distance line, then two bytes for ESC (255: never), then the file.
+    # The distances typed before each OK, then two bytes for ESC (255:
+    # never), then the file; once with the case's distance alone, once after
+    # a refused and an unusable one.
     fuzz_exchange)
-      { head -c 40 "$c/args" | cut -d' ' -f1; printf '\xff\xff'; cat "$c/QZT_TEMP.TXT"; } >"$corpus/seed-$name" ;;
+      d=$(head -c 40 "$c/args" | cut -d' ' -f1)
+      { echo "$d"; printf '\xff\xff'; cat "$c/QZT_TEMP.TXT"; } >"$corpus/seed-$name"
+      { echo "0.0000001 x $d"; printf '\xff\xff'; cat "$c/QZT_TEMP.TXT"; } >"$corpus/seed-$name-again" ;;
   esac
 done
 
