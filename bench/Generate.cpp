@@ -18,7 +18,7 @@ void WriteArcs(std::FILE* f, long n) {
 }
 
 void WriteMixed(std::FILE* f, long n) {
-  std::fprintf(f, "file=C:\\jww\\\x8C\xBB\x8F\xEA\\plan.jww\r\nhk 0\r\nhzs 841 594\r\n");
+  std::fprintf(f, "file=C:\\\x90\x7D\x96\xCA\\\x8C\xBB\x8F\xEA\\plan.dat\r\nhk 0\r\nhzs 841 594\r\n");
   std::fprintf(f, "hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\nhp1 0 0\r\n");
   unsigned seed = 12345;
   auto rnd = [&seed] {

@@ -19,7 +19,8 @@ struct TCircle {
   double CX, CY, R;
 };
 
-// Steps 1-5 of Circle3P: the centre and radius, without the angles.
+// The centre and radius that Circle3P finds, without its angles: the
+// measure needs only these, computed exactly as Circle3P computes them.
 TCircle FitCircle(double x1, double y1, double x2, double y2, double x3, double y3) {
   if (PointLineDist(x1, y1, x2, y2, x3, y3) < 1e-8) return {false, 0, 0, 0};
   const double d = (x1 - x2) * (y3 - y2) - (y1 - y2) * (x3 - x2);

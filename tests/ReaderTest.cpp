@@ -48,7 +48,7 @@ TEST(Tokenizer, QuoteAndEqualsStopSplitting) {
   EXPECT_EQ(Split("ch 1 2 3 4 \"two words\" \"x").Tokens,
             (V{"ch", "1", "2", "3", "4", "two words\" \"x"}));
   // After "=", blanks stay, tabs are dropped, quotes are ordinary.
-  EXPECT_EQ(Split("file=C:\\My Dir\\a\tb.jww \"q\"").Tokens, (V{"file=C:\\My Dir\\ab.jww \"q\""}));
+  EXPECT_EQ(Split("file=C:\\My Dir\\a\tb.dat \"q\"").Tokens, (V{"file=C:\\My Dir\\ab.dat \"q\""}));
   EXPECT_EQ(Split("a b=c d").Tokens, (V{"a", "b=c d"}));
 }
 
@@ -132,10 +132,10 @@ TEST_F(Reader, DefaultsAfterInit) {
 }
 
 TEST_F(Reader, HeaderRecords) {
-  Parse({"file=C:\\jw dat\\plan 1.jww", "hk 2.5", "hzs 420 297", "bz", "hn 1 2 3 4",
+  Parse({"file=C:\\drawings\\plan 1.dat", "hk 2.5", "hzs 420 297", "bz", "hn 1 2 3 4",
          "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
          "hcw 1 2 3 4 5 6 7 8 9 10", "hcc 1 2 3 4 5 6 7 8 9 10"});
-  EXPECT_EQ(DrawingFileName, "C:\\jw dat\\plan 1.jww");
+  EXPECT_EQ(DrawingFileName, "C:\\drawings\\plan 1.dat");
   EXPECT_EQ(HkValue, 2.5);
   EXPECT_EQ(SheetWidth, 420.0);
   EXPECT_EQ(SheetHeight, 297.0);
