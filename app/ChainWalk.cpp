@@ -1,10 +1,10 @@
-#include "ChainWalk.h"
+#include "app/ChainWalk.h"
 
 #include <cmath>
 
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "SegEnds.h"
+#include "app/SegEnds.h"
+#include "exchange/KdxGaibu.h"
+#include "geometry/MyFunc.h"
 
 namespace {
 

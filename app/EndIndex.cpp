@@ -1,10 +1,10 @@
-#include "EndIndex.h"
+#include "app/EndIndex.h"
 
 #include <bit>
 #include <cmath>
 #include <limits>
 
-#include "Prefault.h"
+#include "exchange/Prefault.h"
 
 namespace {
 

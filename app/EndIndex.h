@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "SegEnds.h"
+#include "app/SegEnds.h"
 
 class TEndIndex {
  public:

@@ -1,4 +1,4 @@
-#include "ProgramPath.h"
+#include "app/ProgramPath.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

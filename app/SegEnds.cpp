@@ -1,12 +1,12 @@
-#include "SegEnds.h"
+#include "app/SegEnds.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "EndIndex.h"
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "Prefault.h"
+#include "app/EndIndex.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/Prefault.h"
+#include "geometry/MyFunc.h"
 
 std::vector<TSegEnd> SegEnds;
 

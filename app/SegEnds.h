@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "KdxGaibu.h"
+#include "exchange/KdxGaibu.h"
 
 struct TSegEnd {
   double X, Y;

@@ -1,15 +1,15 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #include <new>
 #include <string>
 #include <vector>
 
-#include "Captions.h"
-#include "ChainWalk.h"
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "SegEnds.h"
-#include "SjisText.h"
+#include "app/Captions.h"
+#include "app/ChainWalk.h"
+#include "app/SegEnds.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/SjisText.h"
+#include "geometry/MyFunc.h"
 
 void TForm1::FormShow() {
   // Centred on the cursor from the outer size, halved towards zero; not kept

@@ -2,7 +2,7 @@
 // pays the first once per arc and the second once per point on an arc.
 #include <benchmark/benchmark.h>
 
-#include "MyFunc.h"
+#include "geometry/MyFunc.h"
 
 static void BM_EllipseArcLength(benchmark::State& state) {
   double start = 0;

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "KdxGaibu.h"
 #include "TempFile.h"
+#include "exchange/KdxGaibu.h"
 
 static void BM_LoadExchangeFile(benchmark::State& state) {
   static const auto file = GeneratedExchange("mixed", WriteMixed, 1000000);

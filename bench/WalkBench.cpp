@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "ChainWalk.h"
-#include "KdxGaibu.h"
-#include "SegEnds.h"
 #include "TempFile.h"
+#include "app/ChainWalk.h"
+#include "app/SegEnds.h"
+#include "exchange/KdxGaibu.h"
 
 static void BM_DividePolyline(benchmark::State& state) {
   const long n = state.range(0);

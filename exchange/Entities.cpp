@@ -2,8 +2,8 @@
 // stamped with the attributes current at that moment.
 #include <cmath>
 
-#include "KdxGaibu.h"
-#include "Tokens.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/Tokens.h"
 
 void CopyCurAttrs(TEntAttr& attr) {
   attr = TEntAttr{CurHhp, CurLayerGroup, CurLayer, CurLineColor, CurLineType, CurLineWidth,

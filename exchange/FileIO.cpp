@@ -1,4 +1,4 @@
-#include "FileIO.h"
+#include "exchange/FileIO.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

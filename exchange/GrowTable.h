@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "Prefault.h"
+#include "exchange/Prefault.h"
 
 template <class T>
 class TGrowTable {

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "GrowTable.h"
-#include "OutLines.h"
+#include "exchange/GrowTable.h"
+#include "exchange/OutLines.h"
 
 // ---- records ------------------------------------------------------------------
 

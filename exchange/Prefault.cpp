@@ -1,4 +1,4 @@
-#include "Prefault.h"
+#include "exchange/Prefault.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <new>
 
-#include "FileIO.h"
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "Tokens.h"
+#include "exchange/FileIO.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/Tokens.h"
+#include "geometry/MyFunc.h"
 
 namespace {
 

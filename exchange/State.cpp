@@ -1,5 +1,5 @@
-#include "KdxGaibu.h"
-#include "SjisText.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/SjisText.h"
 
 std::string DrawingFileName;
 double HkValue;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "MyFunc.h"
+#include "geometry/MyFunc.h"
 
 struct TTokens {
   static constexpr size_t kTable = 32;  // no record needs more than 17

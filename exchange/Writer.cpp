@@ -3,10 +3,10 @@
 #include <new>
 #include <string>
 
-#include "FileIO.h"
-#include "KdxGaibu.h"
-#include "NumText.h"
-#include "SjisText.h"
+#include "exchange/FileIO.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/SjisText.h"
+#include "geometry/NumText.h"
 
 void AddOutLine(std::string_view text) {
   if (OutLineCount == INT32_MAX) throw std::bad_alloc();

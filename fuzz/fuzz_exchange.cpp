@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "KdxGaibu.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "exchange/KdxGaibu.h"
 
 namespace {
 

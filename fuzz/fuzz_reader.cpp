@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "KdxGaibu.h"
+#include "exchange/KdxGaibu.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "MyFunc.h"
+#include "geometry/MyFunc.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "MyFunc.h"
-#include "NumText.h"
-#include "Separators.h"
+#include "geometry/MyFunc.h"
+#include "geometry/NumText.h"
+#include "geometry/Separators.h"
 
 int32_t StrToIntZ(std::string_view text) {
   int32_t v = 0;

@@ -1,4 +1,4 @@
-#include "NumText.h"
+#include "geometry/NumText.h"
 
 #include <cfloat>
 #include <charconv>

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "MyFunc.h"
+#include "geometry/MyFunc.h"
 
 namespace {
 constexpr double kPi = std::numbers::pi;

@@ -1,4 +1,4 @@
-#include "Separators.h"
+#include "geometry/Separators.h"
 
 #include <optional>
 #include <string_view>

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "EndIndex.h"
+#include "app/EndIndex.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ExchangeTest.h"
-#include "KdxGaibu.h"
+#include "exchange/KdxGaibu.h"
 
 namespace {
 

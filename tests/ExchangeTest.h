@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "KdxGaibu.h"
+#include "exchange/KdxGaibu.h"
 
 class TExchangeTest : public ::testing::Test {
  protected:

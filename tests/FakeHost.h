@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 class TFakeHost : public TFormHost {
  public:

@@ -6,11 +6,11 @@
 #include <numbers>
 #include <sstream>
 
-#include "Captions.h"
 #include "FakeHost.h"
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "Separators.h"
+#include "app/Captions.h"
+#include "exchange/KdxGaibu.h"
+#include "geometry/MyFunc.h"
+#include "geometry/Separators.h"
 
 namespace {
 

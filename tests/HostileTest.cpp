@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "Captions.h"
 #include "FakeHost.h"
-#include "KdxGaibu.h"
-#include "Separators.h"
+#include "app/Captions.h"
+#include "exchange/KdxGaibu.h"
+#include "geometry/Separators.h"
 
 namespace {
 

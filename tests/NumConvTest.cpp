@@ -5,8 +5,8 @@
 #include <cmath>
 #include <random>
 
-#include "MyFunc.h"
-#include "Separators.h"
+#include "geometry/MyFunc.h"
+#include "geometry/Separators.h"
 
 TEST(StrToZ, MalformedTextReadsAsZero) {
   EXPECT_EQ(StrToIntZ(""), 0);

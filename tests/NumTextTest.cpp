@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "NumText.h"
+#include "geometry/NumText.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "ExchangeTest.h"
-#include "KdxGaibu.h"
-#include "SjisText.h"
 #include "TempDir.h"
-#include "Tokens.h"
+#include "exchange/KdxGaibu.h"
+#include "exchange/SjisText.h"
+#include "exchange/Tokens.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "ExchangeTest.h"
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "SegEnds.h"
+#include "app/SegEnds.h"
+#include "exchange/KdxGaibu.h"
+#include "geometry/MyFunc.h"
 
 namespace {
 

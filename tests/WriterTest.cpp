@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "KdxGaibu.h"
-#include "MyFunc.h"
-#include "Separators.h"
 #include "TempDir.h"
+#include "exchange/KdxGaibu.h"
+#include "geometry/MyFunc.h"
+#include "geometry/Separators.h"
 
 namespace {
 

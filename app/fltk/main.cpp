@@ -13,11 +13,11 @@
 
 #include <string>
 
-#include "Captions.h"
-#include "EscPoll.h"
-#include "ProgramPath.h"
-#include "Unit1.h"
-#include "../icon/icon.xpm"
+#include "app/Captions.h"
+#include "app/EscPoll.h"
+#include "app/ProgramPath.h"
+#include "app/Unit1.h"
+#include "app/icon/icon.xpm"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

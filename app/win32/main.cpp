@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "Captions.h"
-#include "EscPoll.h"
-#include "ProgramPath.h"
-#include "Unit1.h"
+#include "app/Captions.h"
+#include "app/EscPoll.h"
+#include "app/ProgramPath.h"
+#include "app/Unit1.h"
 
 namespace {
 
