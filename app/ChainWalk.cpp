@@ -20,8 +20,7 @@ TSegment SegmentAt(int32_t cur) {
 
 // The sweep in degrees, negative when the arc is entered at its end.
 double SignedSweep(const TArcRec& a, int32_t endNo) {
-  double s = a.EndAngle - a.StartAngle;
-  if (s < 0) s += 360;
+  const double s = SweepDeg(a.StartAngle, a.EndAngle);
   return endNo == 1 ? -s : s;
 }
 
@@ -35,7 +34,7 @@ TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
     if (escBeforeSegment()) return TTraceEnd::Escape;
     const TSegment s = SegmentAt(cur);
     double lseg;
-    if (s.E.Kind == 0) {
+    if (s.E.Kind == kSegLine) {
       lseg = Distance(wx, wy, s.FX, s.FY);
     } else {
       const TArcRec& arc = Arcs[s.E.Index];
@@ -69,14 +68,14 @@ double EmitPoints(const std::vector<TWalkStep>& steps, double hx, double hy, dou
     double aprev = a;
     a = a + step.Lseg;
     total = total + step.Lseg;
-    const double theta = s.E.Kind == 0 ? AngleRad(s.FX - wx, s.FY - wy) : 0;
+    const double theta = s.E.Kind == kSegLine ? AngleRad(s.FX - wx, s.FY - wy) : 0;
     while (a >= d) {
       if (!escBetweenPoints())
         armed = true;
       else if (armed)
         return total;
       const double l = d - aprev;  // still missing to the next point, measured from P
-      if (s.E.Kind == 0) {
+      if (s.E.Kind == kSegLine) {
         // Each point is stepped from the previous one.
         px = px + std::cos(theta) * l;
         py = py + std::sin(theta) * l;

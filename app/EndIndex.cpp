@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "exchange/Prefault.h"
+#include "geometry/Plane.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ namespace {
 constexpr double kCellScale = 16777216.0;  // 2^24
 constexpr double kFine = 274877906944.0;   // 2^38
 constexpr double kBorder = 0.17;
-constexpr double kTolerance = 1e-8;
 
 int64_t CellCoord(double v) {
   if (std::fabs(v) < kFine) return static_cast<int64_t>(std::floor(v * kCellScale + 0.5));
@@ -140,7 +140,7 @@ void TEndIndex::ForSitesNear(double x, double y, F f) {
     for (int j = 0; j < ny; ++j)
       for (int32_t s = SiteIn(*Slot({xs[i], ys[j]})); s != -1;) {
         const TSite& site = sites_[static_cast<size_t>(s)];
-        if (std::fabs(site.X - x) <= kTolerance && std::fabs(site.Y - y) <= kTolerance) f(s);
+        if (Coincide(site.X, site.Y, x, y)) f(s);
         s = site.NextInCell;
       }
 }

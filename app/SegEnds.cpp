@@ -1,7 +1,6 @@
 #include "app/SegEnds.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "app/EndIndex.h"
 #include "exchange/KdxGaibu.h"
@@ -19,13 +18,7 @@ TEndIndex Index;
 std::vector<int32_t> CutStarts;
 
 TPointD ArcPoint(const TArcRec& a, double angleDeg) {
-  const double t = angleDeg / 180 * std::numbers::pi;
-  return RotateDeg(a.CX + a.R * std::cos(t), a.CY + a.R * a.Flatness * std::sin(t), a.CX, a.CY,
-                   a.Tilt);
-}
-
-bool Coincide(double x1, double y1, double x2, double y2, double tol = 1e-8) {
-  return std::fabs(x1 - x2) <= tol && std::fabs(y1 - y2) <= tol;
+  return TRotation(DegToRad(a.Tilt)).EllipsePoint(a.CX, a.CY, a.R, a.Flatness, DegToRad(angleDeg));
 }
 
 void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs, ArcCount) = half; }
@@ -41,8 +34,7 @@ void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
   for (int32_t i = 0; i < CircleCount; ++i) {
     const TCircleRec c = Circles[i];
     const double a = AngleDeg(hx - c.CX, hy - c.CY);
-    double b = a + 180;
-    if (b >= 360) b -= 360;
+    const double b = OppositeDeg(a);
     CutStarts.push_back(ArcCount);
     AppendHalf(TArcRec{c.Attr, c.CX, c.CY, c.R, a, b, 1.0, 0.0});
     AppendHalf(TArcRec{c.Attr, c.CX, c.CY, c.R, b, a, 1.0, 0.0});
@@ -52,11 +44,10 @@ void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
   const int32_t m = ArcCount;
   for (int32_t k = 0; k < m; ++k) {
     TArcRec& arc = Arcs[k];
-    if (std::fabs(NormDeg(arc.EndAngle - arc.StartAngle)) > 1e-8) continue;  // open
-    if (std::fabs(arc.Flatness - 1) <= 1e-8) continue;  // a closed circle: never walked
+    if (std::fabs(NormDeg(arc.EndAngle - arc.StartAngle)) > kTolerance) continue;  // open
+    if (std::fabs(arc.Flatness - 1) <= kTolerance) continue;  // a closed circle: never walked
     const double t = EllipseParamDeg(hx, hy, arc.CX, arc.CY, arc.R, arc.Flatness, arc.Tilt);
-    double t2 = t + 180;
-    if (t2 >= 360) t2 -= 360;
+    const double t2 = OppositeDeg(t);
     TArcRec second = arc;
     second.StartAngle = t2;
     second.EndAngle = t;
@@ -70,15 +61,15 @@ void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
   ReservePrefaulted(SegEnds, 2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
   for (int32_t i = 0; i < LineCount; ++i) {
     const TLineRec& l = Lines[i];
-    SegEnds.push_back({l.X1, l.Y1, 0, 0, i, true});
-    SegEnds.push_back({l.X2, l.Y2, 0, 1, i, true});
+    SegEnds.push_back({l.X1, l.Y1, kSegLine, 0, i, true});
+    SegEnds.push_back({l.X2, l.Y2, kSegLine, 1, i, true});
   }
   for (int32_t k = 0; k < ArcCount; ++k) {
     const TArcRec& a = Arcs[k];
     const TPointD p0 = ArcPoint(a, a.StartAngle), p1 = ArcPoint(a, a.EndAngle);
     if (Coincide(p0.X, p0.Y, p1.X, p1.Y)) continue;  // closed or degenerate: no ends
-    SegEnds.push_back({p0.X, p0.Y, 1, 0, k, true});
-    SegEnds.push_back({p1.X, p1.Y, 1, 1, k, true});
+    SegEnds.push_back({p0.X, p0.Y, kSegArc, 0, k, true});
+    SegEnds.push_back({p1.X, p1.Y, kSegArc, 1, k, true});
   }
   Index.Build(SegEnds);
 }
@@ -97,10 +88,10 @@ int32_t FindStartEnd(double x, double y) {
   for (int32_t k : CutStarts) cut[static_cast<size_t>(k)] = true;
   for (size_t i = 0; i < SegEnds.size(); ++i) {
     const TSegEnd& e = SegEnds[i];
-    if (!e.Avail || e.Kind != 1 || e.EndNo != 0 || !cut[static_cast<size_t>(e.Index)]) continue;
+    if (!e.Avail || e.Kind != kSegArc || e.EndNo != 0 || !cut[static_cast<size_t>(e.Index)]) continue;
     const TArcRec& a = Arcs[e.Index];
     const double reach = std::fabs(a.R) * std::fmax(1.0, std::fabs(a.Flatness));
-    if (Coincide(e.X, e.Y, x, y, 1e-8 + reach * 1e-12)) return static_cast<int32_t>(i);
+    if (Coincide(e.X, e.Y, x, y, kTolerance + reach * 1e-12)) return static_cast<int32_t>(i);
   }
   return -1;
 }

@@ -9,9 +9,12 @@
 
 #include "exchange/KdxGaibu.h"
 
+// What a segment end's Kind says it belongs to.
+enum : int32_t { kSegLine = 0, kSegArc = 1 };
+
 struct TSegEnd {
   double X, Y;
-  int32_t Kind;   // 0: a line of Lines; 1: an arc of Arcs
+  int32_t Kind;   // kSegLine: a line of Lines; kSegArc: an arc of Arcs
   int32_t EndNo;  // 0: the first end (X1, Y1 / StartAngle); 1: the second
   int32_t Index;  // in Lines or Arcs
   bool Avail;     // not walked yet

@@ -54,7 +54,7 @@ void TForm1::Button1Click() {
   bool done = false;
   try {
     const double d = StrToFloatZ(host_.EditText());
-    if (d > 1e-8) {
+    if (d > kTolerance) {  // nothing below it is a distance
       running_ = true;
       done = Divide(d);
     }

@@ -1,9 +1,9 @@
 // The entity stage of the reader: one record per line into the entity tables,
 // stamped with the attributes current at that moment.
-#include <cmath>
 
 #include "exchange/KdxGaibu.h"
 #include "exchange/Tokens.h"
+#include "geometry/Plane.h"
 
 void CopyCurAttrs(TEntAttr& attr) {
   attr = TEntAttr{CurHhp, CurLayerGroup, CurLayer, CurLineColor, CurLineType, CurLineWidth,
@@ -25,13 +25,10 @@ void EndRecord() {
   MsgPending = false;
 }
 
-struct TXY {
-  double X, Y;
-};
+// Solid corners coincide on the finer grid.
+bool SameXY(TPointD p, TPointD q) { return Coincide(p, q, kFineTolerance); }
 
-bool SameXY(TXY p, TXY q) { return std::fabs(p.X - q.X) <= 1e-10 && std::fabs(p.Y - q.Y) <= 1e-10; }
-
-TXY Corner(const TTokens& t, size_t k) { return {Op(t, 2 * k - 1), Op(t, 2 * k)}; }
+TPointD Corner(const TTokens& t, size_t k) { return {Op(t, 2 * k - 1), Op(t, 2 * k)}; }
 
 int32_t TextTypeOf(std::string_view key) {
   static constexpr std::string_view kKeys[] = {"ch", "cv", "cs", "cr", "co",
@@ -78,14 +75,14 @@ void AddText(int32_t textType, const TTokens& t) {
   FillText(rec, textType, t);
 }
 
-void AddSolid2(TXY a, TXY b) {
+void AddSolid2(TPointD a, TPointD b) {
   TSolid2Rec& r = AppendEntity(kKindSolid2, Solids2, Solid2Count);
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
   r.X1 = a.X, r.Y1 = a.Y, r.X2 = b.X, r.Y2 = b.Y;
 }
 
-void AddSolid3(TXY a, TXY b, TXY c) {
+void AddSolid3(TPointD a, TPointD b, TPointD c) {
   TSolid3Rec& r = AppendEntity(kKindSolid3, Solids3, Solid3Count);
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
@@ -99,7 +96,7 @@ void AddSolid(const TTokens& t) {
     return;
   }
   if (n == 7) {
-    const TXY p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3);
+    const TPointD p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3);
     if (SameXY(p1, p2))
       AddSolid2(p1, p3);
     else if (SameXY(p2, p3))
@@ -108,7 +105,7 @@ void AddSolid(const TTokens& t) {
       AddSolid3(p1, p2, p3);
     return;
   }
-  const TXY p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3), p4 = Corner(t, 4);
+  const TPointD p1 = Corner(t, 1), p2 = Corner(t, 2), p3 = Corner(t, 3), p4 = Corner(t, 4);
   if (SameXY(p1, p2) && SameXY(p1, p3))
     AddSolid2(p1, p4);
   else if (SameXY(p2, p3) && SameXY(p2, p4))

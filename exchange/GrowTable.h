@@ -11,6 +11,12 @@
 
 #include "exchange/Prefault.h"
 
+// A table whose count would pass what an int32 holds takes no record more:
+// it fails as running out of memory does, on the same paths.
+struct TTableFull : std::bad_alloc {
+  const char* what() const noexcept override { return "table full"; }
+};
+
 template <class T>
 class TGrowTable {
  public:
@@ -57,11 +63,10 @@ class TGrowTable {
 };
 
 // Makes room for the record after the first `count`, by the growth rule
-// above. When there is none it throws std::bad_alloc, the table unchanged;
-// a count that would overflow is a full table too.
+// above. When there is none it throws std::bad_alloc, the table unchanged.
 template <class T>
 void ReserveOne(TGrowTable<T>& table, int32_t count) {
-  if (count >= INT32_MAX - TGrowTable<T>::kBlock) throw std::bad_alloc();
+  if (count >= INT32_MAX - TGrowTable<T>::kBlock) throw TTableFull();
   table.GrowFor(count + 1);
 }
 

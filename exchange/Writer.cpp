@@ -9,7 +9,7 @@
 #include "geometry/NumText.h"
 
 void AddOutLine(std::string_view text) {
-  if (OutLineCount == INT32_MAX) throw std::bad_alloc();
+  if (OutLineCount == INT32_MAX) throw TTableFull();
   OutLines.Put(OutLineCount + 1, text);  // the count follows only a record stored
   ++OutLineCount;
 }
@@ -39,10 +39,13 @@ void OutLayer(int32_t layer) {
   AttrPending.Ly = false;
 }
 
+// The host numbers the pens from 10 on as 101 and up.
+constexpr int32_t kHostPenOffset = 91;
+
 int32_t PenToHost(int32_t pen) {
   if (pen <= 0) return FirstLineColor;
   if (pen <= 9) return pen;
-  return pen > INT32_MAX - 91 ? INT32_MAX : pen + 91;
+  return pen > INT32_MAX - kHostPenOffset ? INT32_MAX : pen + kHostPenOffset;
 }
 
 void OutPen(int32_t pen, int32_t mode) {

@@ -3,14 +3,13 @@
 // (or as its chord where no circle fits). Results depend on every step of this
 // method, so it is followed exactly; only values that do not change between
 // calls (the tilt's sine and cosine) are computed once.
+#include "geometry/EllipseArc.h"
+
 #include <cmath>
 #include <numbers>
 
-#include "geometry/MyFunc.h"
-
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr int kSubSteps = 3600;
 
@@ -22,37 +21,18 @@ struct TCircle {
 // The centre and radius that Circle3P finds, without its angles: the
 // measure needs only these, computed exactly as Circle3P computes them.
 TCircle FitCircle(double x1, double y1, double x2, double y2, double x3, double y3) {
-  if (PointLineDist(x1, y1, x2, y2, x3, y3) < 1e-8) return {false, 0, 0, 0};
+  if (PointLineDist(x1, y1, x2, y2, x3, y3) < kTolerance) return {false, 0, 0, 0};
   const double d = (x1 - x2) * (y3 - y2) - (y1 - y2) * (x3 - x2);
-  if (std::fabs(d) < 1e-8) return {false, 0, 0, 0};
+  if (std::fabs(d) < kTolerance) return {false, 0, 0, 0};
   const double b1 = x2 * x2 + y2 * y2 - x1 * x1 - y1 * y1;
   const double b3 = x2 * x2 + y2 * y2 - x3 * x3 - y3 * y3;
   const double cx = ((y1 - y2) * b3 - (y3 - y2) * b1) / (2 * d);
   const double cy = ((x3 - x2) * b1 - (x1 - x2) * b3) / (2 * d);
   const double rho = std::sqrt((x1 - cx) * (x1 - cx) + (y1 - cy) * (y1 - cy));
-  return {!(rho < 1e-8), cx, cy, rho};
+  return {!(rho < kTolerance), cx, cy, rho};
 }
 
-// The rotation by the tilt, in the form RotateDeg evaluates it.
-struct TTilt {
-  double C, S;
-  explicit TTilt(double tiltDeg) {
-    const double t = tiltDeg / 180 * kPi;
-    C = std::cos(t);
-    S = std::sin(t);
-  }
-  TPointD About(double px, double py, double cx, double cy) const {
-    return {cx + C * (px - cx) - S * (py - cy), cy + S * (px - cx) + C * (py - cy)};
-  }
-};
-
-double Sweep(double start, double end) {
-  double w = end - start;
-  if (w < 0) w += 360;
-  return w;
-}
-
-bool IsCircle(double k) { return std::fabs(k - 1) <= 1e-8; }
+bool IsCircle(double k) { return std::fabs(k - 1) <= kTolerance; }
 
 }  // namespace
 
@@ -90,18 +70,18 @@ double EllipseArcLength(double cx, double cy, double r, double k, double start, 
                         double tilt) {
   (void)cx;  // the centre does not change lengths
   (void)cy;
-  const double w = Sweep(start, end);
-  if (IsCircle(k)) return w / 180 * kPi * r;
+  const double w = SweepDeg(start, end);
+  if (IsCircle(k)) return DegToRad(w) * r;
   // A negative flatness mirrors the ellipse about its first axis, which keeps
   // every length; measured as it is, its pieces would run clockwise and each
   // count as nearly a full turn.
   if (k < 0) k = -k;
   // Flatness 0 is a segment run there and back: its chords are its pieces.
   const bool flat = k == 0;
-  const TTilt rot(tilt);
-  const double h = w / 180 * kPi / kSubSteps;
-  double t = start / 180 * kPi;
-  auto q = [&](double a) { return rot.About(r * std::cos(a), r * k * std::sin(a), 0, 0); };
+  const TRotation rot(DegToRad(tilt));
+  const double h = DegToRad(w) / kSubSteps;
+  double t = DegToRad(start);
+  auto q = [&](double a) { return rot.EllipsePoint(0, 0, r, k, a); };
   TPointD p0 = q(t);
   t = t + h;
   TPointD p1 = q(t);
@@ -133,8 +113,8 @@ namespace {
 double DegenerateParam(double u, double r, double start, double end, double direction) {
   const double c = r != 0 ? std::fmax(-1.0, std::fmin(1.0, u / r)) : 1.0;
   const double a = std::acos(c);
-  const double entry = (direction < 0 ? end : start) / 180 * kPi;
-  const double sweep = Sweep(start, end) / 180 * kPi;
+  const double entry = DegToRad(direction < 0 ? end : start);
+  const double sweep = DegToRad(SweepDeg(start, end));
   auto along = [&](double t) {  // how far t lies along the arc from its entry end
     double d = direction < 0 ? entry - t : t - entry;
     d = std::fmod(d, kTwoPi);
@@ -163,19 +143,19 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
     k = -k;
     direction = direction < 0 ? 1 : -1;
   }
-  const TTilt rot(tilt);
-  const TTilt unrot(-tilt);
+  const TRotation rot(DegToRad(tilt));
+  const TRotation unrot(DegToRad(-tilt));
   auto paramOf = [&](double x, double y) {
     const TPointD uv = unrot.About(x - cx, y - cy, 0, 0);
     if (k == 0) return DegenerateParam(uv.X, r, start, end, direction);
     return AngleRad(uv.X, uv.Y / k);
   };
-  auto e = [&](double a) { return rot.About(cx + r * std::cos(a), cy + r * k * std::sin(a), cx, cy); };
+  auto e = [&](double a) { return rot.EllipsePoint(cx, cy, r, k, a); };
 
   double t = paramOf(x0, y0);
-  double w = Sweep(start, end);
+  double w = SweepDeg(start, end);
   if (direction < 0) w = -w;
-  const double h = w / 180 * kPi / kSubSteps;
+  const double h = DegToRad(w) / kSubSteps;
   double walked = 0;
   TPointD q0 = e(t);
   t = t + h;

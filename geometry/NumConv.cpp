@@ -1,8 +1,9 @@
+#include "geometry/NumConv.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 
-#include "geometry/MyFunc.h"
 #include "geometry/NumText.h"
 #include "geometry/Separators.h"
 

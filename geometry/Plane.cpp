@@ -1,10 +1,11 @@
+#include "geometry/Plane.h"
+
 #include <cmath>
 #include <numbers>
 
-#include "geometry/MyFunc.h"
+#include "geometry/NumConv.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 }  // namespace
 
@@ -14,13 +15,13 @@ double Distance(double x1, double y1, double x2, double y2) {
 }
 
 double AngleRad(double dx, double dy) {
-  if (std::fabs(dx) < 1e-10 && std::fabs(dy) < 1e-10) return 0;
+  if (std::fabs(dx) < kFineTolerance && std::fabs(dy) < kFineTolerance) return 0;
   double a = std::atan2(dy, dx);
   if (a < 0) a += kTwoPi;
   return a;
 }
 
-double AngleDeg(double dx, double dy) { return RoundE10(AngleRad(dx, dy) * 180 / kPi); }
+double AngleDeg(double dx, double dy) { return RoundE10(RadToDeg(AngleRad(dx, dy))); }
 
 double NormDeg(double a) {
   double t = std::fabs(a);
@@ -32,12 +33,11 @@ double NormDeg(double a) {
 }
 
 TPointD RotateRad(double px, double py, double cx, double cy, double theta) {
-  const double c = std::cos(theta), s = std::sin(theta);
-  return {cx + c * (px - cx) - s * (py - cy), cy + s * (px - cx) + c * (py - cy)};
+  return TRotation(theta).About(px, py, cx, cy);
 }
 
 TPointD RotateDeg(double px, double py, double cx, double cy, double thetaDeg) {
-  return RotateRad(px, py, cx, cy, thetaDeg / 180 * kPi);
+  return RotateRad(px, py, cx, cy, DegToRad(thetaDeg));
 }
 
 double RotatedY(double px, double py, double cx, double cy, double theta) {
@@ -53,7 +53,7 @@ double EllipseParamRad(double px, double py, double cx, double cy, double /*r*/,
 
 double EllipseParamDeg(double px, double py, double cx, double cy, double r, double k,
                        double tiltDeg) {
-  return RoundE10(EllipseParamRad(px, py, cx, cy, r, k, tiltDeg / 180 * kPi) * 180 / kPi);
+  return RoundE10(RadToDeg(EllipseParamRad(px, py, cx, cy, r, k, DegToRad(tiltDeg))));
 }
 
 double PointLineDist(double x1, double y1, double x2, double y2, double px, double py) {

@@ -25,9 +25,9 @@ TEST_F(Entities, CirclesAndArcs) {
   EXPECT_EQ(a.Flatness, 0.5);
   EXPECT_EQ(a.Tilt, 30.0);
   ASSERT_EQ(EntityOrderCount, 2);
-  EXPECT_EQ(EntityOrder[0].Kind, 2);
+  EXPECT_EQ(EntityOrder[0].Kind, kKindCircle);
   EXPECT_EQ(EntityOrder[0].Index, 0);
-  EXPECT_EQ(EntityOrder[1].Kind, 3);
+  EXPECT_EQ(EntityOrder[1].Kind, kKindArc);
   EXPECT_EQ(LineCount, 0);  // five numbers, or three and a trailing blank: nothing
 }
 
@@ -40,7 +40,7 @@ TEST_F(Entities, FourTokensOfAnyKeywordAreAPlainLine) {
     EXPECT_EQ(Lines[i].X2, 2.0);
     EXPECT_EQ(Lines[i].Y2, 3.0);
   }
-  EXPECT_EQ(EntityOrder[2].Kind, 1);
+  EXPECT_EQ(EntityOrder[2].Kind, kKindLine);
   EXPECT_EQ(EntityOrder[2].Index, 2);
 }
 
@@ -109,7 +109,7 @@ TEST_F(Entities, LineWithTextAfterMsg) {
   EXPECT_EQ(LineTexts[0].Line.X2, 3.0);
   EXPECT_EQ(LineTexts[0].Text.TextType, 2);
   EXPECT_EQ(LineTexts[0].Text.Text, "Label");
-  EXPECT_EQ(EntityOrder[0].Kind, 7);
+  EXPECT_EQ(EntityOrder[0].Kind, kKindLineText);
   EXPECT_FALSE(MsgPending);
 
   Parse({"msg", "5 6 7 8", "ch 0 0 0 0 T"});
@@ -163,7 +163,7 @@ TEST_F(Entities, SolidsDropTheCornersTheyFindCoinciding) {
   EXPECT_EQ(Solids3[3].X2, 5.0);
   EXPECT_EQ(Solid4Count, 1);
   EXPECT_EQ(LineCount, 1);  // four tokens; six and eight are no form at all
-  EXPECT_EQ(EntityOrder[1].Kind, 10);
+  EXPECT_EQ(EntityOrder[1].Kind, kKindSolid3);
 }
 
 TEST_F(Entities, NumericSolids) {
@@ -177,5 +177,5 @@ TEST_F(Entities, NumericSolids) {
   EXPECT_EQ(SolidsSo[0].Values[7], 8.0);
   EXPECT_EQ(SolidsSg[0].Values[0], 8.0);
   EXPECT_EQ(SolidSgCount, 1);
-  EXPECT_EQ(EntityOrder[3].Kind, 15);
+  EXPECT_EQ(EntityOrder[3].Kind, kKindSolidSg);
 }

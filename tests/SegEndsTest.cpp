@@ -34,10 +34,10 @@ TEST_F(SegEndsTest, LinesGiveBothEndsEvenWhenTheyCoincide) {
   Parse({"0 0 10 0", "5 5 5 5"});
   BuildSegEnds();
   ASSERT_EQ(SegEnds.size(), 4u);
-  ExpectEnd(0, 0, 0, 0, 0, 0);
-  ExpectEnd(1, 10, 0, 0, 1, 0);
-  ExpectEnd(2, 5, 5, 0, 0, 1);
-  ExpectEnd(3, 5, 5, 0, 1, 1);
+  ExpectEnd(0, 0, 0, kSegLine, 0, 0);
+  ExpectEnd(1, 10, 0, kSegLine, 1, 0);
+  ExpectEnd(2, 5, 5, kSegLine, 0, 1);
+  ExpectEnd(3, 5, 5, kSegLine, 1, 1);
   EXPECT_EQ(PartnerOf(2), 3);
   EXPECT_EQ(PartnerOf(3), 2);
 }
@@ -60,12 +60,12 @@ TEST_F(SegEndsTest, CircleIsCutAtTheDesignatedPoint) {
   EXPECT_EQ(Arcs[0].Flatness, 1.0);
   EXPECT_EQ(Arcs[1].Tilt, 0.0);
   EXPECT_EQ(EntityOrderCount, 3);  // the circle, then its two halves
-  EXPECT_EQ(EntityOrder[2].Kind, 3);
+  EXPECT_EQ(EntityOrder[2].Kind, kKindArc);
   ASSERT_EQ(SegEnds.size(), 4u);
-  ExpectEnd(0, 0, 10, 1, 0, 0);
-  ExpectEnd(1, 0, -10, 1, 1, 0);
-  ExpectEnd(2, 0, -10, 1, 0, 1);
-  ExpectEnd(3, 0, 10, 1, 1, 1);
+  ExpectEnd(0, 0, 10, kSegArc, 0, 0);
+  ExpectEnd(1, 0, -10, kSegArc, 1, 0);
+  ExpectEnd(2, 0, -10, kSegArc, 0, 1);
+  ExpectEnd(3, 0, 10, kSegArc, 1, 1);
   EXPECT_EQ(CircleCount, 1);
 }
 
