@@ -21,7 +21,7 @@ TPointD ArcPoint(const TArcRec& a, double angleDeg) {
   return TRotation(DegToRad(a.Tilt)).EllipsePoint(a.CX, a.CY, a.R, a.Flatness, DegToRad(angleDeg));
 }
 
-void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs, ArcCount) = half; }
+void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs) = half; }
 
 }  // namespace
 
@@ -105,6 +105,6 @@ void ReleaseSegEnds() {
 TSegEndsScope::~TSegEndsScope() {
   ReleaseSegEnds();
   for (const TArcBefore& a : rewritten_) Arcs[a.Index] = a.Arc;
-  TruncateTo(Arcs, ArcCount, arcCount_);
-  TruncateTo(EntityOrder, EntityOrderCount, orderCount_);
+  Arcs.Truncate(arcCount_);
+  EntityOrder.Truncate(orderCount_);
 }

@@ -15,7 +15,6 @@ static void BM_DividePolyline(benchmark::State& state) {
   GaibuInit();
   LoadExchangeFile(file);
   for (auto _ : state) {
-    OutLineCount = 0;
     OutLines.Clear();
     BuildSegEnds();
     std::vector<TWalkStep> steps;

@@ -1,8 +1,6 @@
-// The entity stage of the reader: one record per line into the entity tables,
-// stamped with the attributes current at that moment.
 
-#include "exchange/KdxGaibu.h"
-#include "exchange/Tokens.h"
+#include "exchange/Entities.h"
+
 #include "geometry/Plane.h"
 
 void CopyCurAttrs(TEntAttr& attr) {
@@ -11,7 +9,7 @@ void CopyCurAttrs(TEntAttr& attr) {
 }
 
 void AppendEntityOrder(int32_t kind, int32_t index) {
-  AppendTo(EntityOrder, EntityOrderCount) = TEntOrder{kind, index};
+  EntityOrder.Append() = TEntOrder{kind, index};
 }
 
 namespace {
@@ -62,7 +60,7 @@ void FillText(TTextRec& rec, int32_t textType, const TTokens& t) {
 
 void AddText(int32_t textType, const TTokens& t) {
   if (MsgPending && textType == 2) {  // "cs" while a "msg" is in force
-    TLineTextRec& rec = AppendEntity(kKindLineText, LineTexts, LineTextCount);
+    TLineTextRec& rec = AppendEntity(kKindLineText, LineTexts);
     CopyCurAttrs(rec.Attr);
     rec.Line = PendingLine;
     rec.Line.PolylineNo = 0;
@@ -70,20 +68,20 @@ void AddText(int32_t textType, const TTokens& t) {
     FillText(rec.Text, 2, t);
     return;
   }
-  TTextRec& rec = AppendEntity(kKindText, Texts, TextCount);
+  TTextRec& rec = AppendEntity(kKindText, Texts);
   CopyCurAttrs(rec.Attr);
   FillText(rec, textType, t);
 }
 
 void AddSolid2(TPointD a, TPointD b) {
-  TSolid2Rec& r = AppendEntity(kKindSolid2, Solids2, Solid2Count);
+  TSolid2Rec& r = AppendEntity(kKindSolid2, Solids2);
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
   r.X1 = a.X, r.Y1 = a.Y, r.X2 = b.X, r.Y2 = b.Y;
 }
 
 void AddSolid3(TPointD a, TPointD b, TPointD c) {
-  TSolid3Rec& r = AppendEntity(kKindSolid3, Solids3, Solid3Count);
+  TSolid3Rec& r = AppendEntity(kKindSolid3, Solids3);
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
   r.X1 = a.X, r.Y1 = a.Y, r.X2 = b.X, r.Y2 = b.Y, r.X3 = c.X, r.Y3 = c.Y;
@@ -119,7 +117,7 @@ void AddSolid(const TTokens& t) {
   else if (SameXY(p2, p1))
     AddSolid3(p1, p3, p4);
   else {
-    TSolid4Rec& r = AppendEntity(kKindSolid4, Solids4, Solid4Count);
+    TSolid4Rec& r = AppendEntity(kKindSolid4, Solids4);
     CopyCurAttrs(r.Attr);
     r.ExtColor = CurLineColorExt;
     r.X1 = p1.X, r.Y1 = p1.Y, r.X2 = p2.X, r.Y2 = p2.Y;
@@ -128,8 +126,8 @@ void AddSolid(const TTokens& t) {
 }
 
 template <class T>
-void AddNumericSolid(int32_t kind, TGrowTable<T>& table, int32_t& count, const TTokens& t) {
-  T& r = AppendEntity(kind, table, count);
+void AddNumericSolid(int32_t kind, TGrowTable<T>& table, const TTokens& t) {
+  T& r = AppendEntity(kind, table);
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
   constexpr size_t kValues = sizeof(r.Values) / sizeof(r.Values[0]);
@@ -144,7 +142,7 @@ void AddPlainLine(const TTokens& t) {
     PendingLine.X1 = Op(t, 0), PendingLine.Y1 = Op(t, 1);
     PendingLine.X2 = Op(t, 2), PendingLine.Y2 = Op(t, 3);
   } else {
-    TLineRec& r = AppendEntity(kKindLine, Lines, LineCount);
+    TLineRec& r = AppendEntity(kKindLine, Lines);
     CopyCurAttrs(r.Attr);
     r.PolylineNo = PolylineOpen ? PolylineGroupCount : 0;
     r.X1 = Op(t, 0), r.Y1 = Op(t, 1), r.X2 = Op(t, 2), r.Y2 = Op(t, 3);
@@ -157,13 +155,13 @@ bool ParseEntityForm(const TTokens& t) {
   const std::string_view key = t[0];
   const size_t n = t.Count;
   if (key == "ci" && n == 4) {
-    TCircleRec& r = AppendEntity(kKindCircle, Circles, CircleCount);
+    TCircleRec& r = AppendEntity(kKindCircle, Circles);
     CopyCurAttrs(r.Attr);
     r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
     return true;
   }
   if (key == "ci" && n >= 8) {
-    TArcRec& r = AppendEntity(kKindArc, Arcs, ArcCount);
+    TArcRec& r = AppendEntity(kKindArc, Arcs);
     CopyCurAttrs(r.Attr);
     r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
     r.StartAngle = Op(t, 4), r.EndAngle = Op(t, 5), r.Flatness = Op(t, 6), r.Tilt = Op(t, 7);
@@ -177,14 +175,14 @@ bool ParseEntityForm(const TTokens& t) {
     }
   }
   if (key == "pt" && n == 3) {
-    TPointRec& r = AppendEntity(kKindPoint, Points, PointCount);
+    TPointRec& r = AppendEntity(kKindPoint, Points);
     CopyCurAttrs(r.Attr);
     r.X = Op(t, 1), r.Y = Op(t, 2);
     r.Attr.Color = CurPen;
     return true;
   }
   if (key == "pt" && n >= 6) {
-    TPointExRec& r = AppendEntity(kKindPointEx, PointsEx, PointExCount);
+    TPointExRec& r = AppendEntity(kKindPointEx, PointsEx);
     CopyCurAttrs(r.Attr);
     r.X = Op(t, 1), r.Y = Op(t, 2);
     r.Attr.Color = CurPen;
@@ -193,7 +191,7 @@ bool ParseEntityForm(const TTokens& t) {
     return true;
   }
   if (key == "BL" && n >= 4) {
-    TKdxEntBlk& r = AppendEntity(kKindBlock, Blocks, BlockCount);
+    TKdxEntBlk& r = AppendEntity(kKindBlock, Blocks);
     CopyCurAttrs(r.Attr);
     r.X = Op(t, 1), r.Y = Op(t, 2);
     r.BlockName = std::string(t[3]);
@@ -204,10 +202,10 @@ bool ParseEntityForm(const TTokens& t) {
     return true;
   }
   if (n >= 9) {
-    if (key == "sc") AddNumericSolid(kKindSolidSc, SolidsSc, SolidScCount, t);
-    else if (key == "se") AddNumericSolid(kKindSolidSe, SolidsSe, SolidSeCount, t);
-    else if (key == "so") AddNumericSolid(kKindSolidSo, SolidsSo, SolidSoCount, t);
-    else if (key == "sg") AddNumericSolid(kKindSolidSg, SolidsSg, SolidSgCount, t);
+    if (key == "sc") AddNumericSolid(kKindSolidSc, SolidsSc, t);
+    else if (key == "se") AddNumericSolid(kKindSolidSe, SolidsSe, t);
+    else if (key == "so") AddNumericSolid(kKindSolidSo, SolidsSo, t);
+    else if (key == "sg") AddNumericSolid(kKindSolidSg, SolidsSg, t);
     else return false;
     return true;
   }

@@ -1,18 +1,13 @@
-// The reply: records appended while the division runs, and the rewriting of
-// the exchange file with them.
+#include "exchange/Writer.h"
+
 #include <new>
 #include <string>
 
 #include "exchange/FileIO.h"
-#include "exchange/KdxGaibu.h"
 #include "exchange/SjisText.h"
 #include "geometry/NumText.h"
 
-void AddOutLine(std::string_view text) {
-  if (OutLineCount == INT32_MAX) throw TTableFull();
-  OutLines.Put(OutLineCount + 1, text);  // the count follows only a record stored
-  ++OutLineCount;
-}
+void AddOutLine(std::string_view text) { OutLines.Append(text); }
 
 void OutComment(std::string_view text) {
   std::string rec = "h#";
@@ -60,39 +55,23 @@ void OutPen(int32_t pen, int32_t mode) {
 
 void OutPoint(double x, double y) {
   // Coordinates are data for the host, not text for a person: always ".".
-  static std::string rec;
-  rec.assign("pt ");
-  AppendGeneralFloat(rec, x);
-  rec += ' ';
-  AppendGeneralFloat(rec, y);
-  AddOutLine(rec);
+  OutLines.AppendBuilt([x, y](std::string& rec) {
+    rec += "pt ";
+    AppendGeneralFloat(rec, x);
+    rec += ' ';
+    AppendGeneralFloat(rec, y);
+  });
 }
 
 void ResetOutAttrs() {
-  AttrPending = TAttrPending{true, true, true, true, true, true, true};
-  CurLayerGroup = 0;
-  CurLayer = 0;
-  CurLineColor = 1;
-  CurLineType = 1;
-  CurLineWidth = 0;
-  CurTextKind = 1;
-  CurTextWidth = 2.0;
-  CurTextHeight = 2.0;
-  CurTextSpacing = 0.0;
-  CurTextColor = 1;
-  CurTextCc = 0;
-  CurFontName = kDefaultFontName;
-  CurPen = 1;
-  CurLineColorExt = 0;
+  AttrPending = TAttrPending::All();
+  CurAttrs = TCurAttrs{};
 }
 
 TReplyMark MarkReply() { return {OutLineCount, CurLayerGroup, CurLayer, CurPen, AttrPending}; }
 
 void RewindReply(const TReplyMark& mark) {
-  if (mark.OutLineCount < OutLineCount) {
-    OutLines.Truncate(mark.OutLineCount);
-    OutLineCount = mark.OutLineCount;
-  }
+  OutLines.Truncate(mark.OutLineCount);
   CurLayerGroup = mark.CurLayerGroup;
   CurLayer = mark.CurLayer;
   CurPen = mark.CurPen;

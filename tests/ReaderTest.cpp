@@ -11,7 +11,7 @@
 #include "TempDir.h"
 #include "exchange/KdxGaibu.h"
 #include "exchange/SjisText.h"
-#include "exchange/Tokens.h"
+#include "exchange/Tokenizer.h"
 
 namespace {
 

@@ -1,0 +1,11 @@
+// Reading the exchange file: line by line into the exchange state.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+// Reads the exchange file line by line into the state. False when it does not
+// exist or could not be read to its end; what was read before stays.
+bool LoadExchangeFile(const std::filesystem::path& path);
+// One line of the exchange file, without its line end.
+void ParseLine(std::string_view line);

@@ -1,0 +1,32 @@
+// The reply: records appended while the division runs, and the rewriting of
+// the exchange file with them.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "exchange/State.h"
+
+void AddOutLine(std::string_view text);
+void OutComment(std::string_view text);
+void OutLayerGroup(int32_t group);
+void OutLayer(int32_t layer);
+void OutPen(int32_t pen, int32_t mode);  // mode 1 maps the pen with PenToHost
+int32_t PenToHost(int32_t pen);
+void OutPoint(double x, double y);
+void ResetOutAttrs();
+
+// Where the reply stands: its records and what the writer remembers. A run
+// that fails half-way rewinds to the mark taken before it, so that the next
+// run writes what it would have written first.
+struct TReplyMark {
+  int32_t OutLineCount, CurLayerGroup, CurLayer, CurPen;
+  TAttrPending AttrPending;
+};
+TReplyMark MarkReply();
+void RewindReply(const TReplyMark& mark);
+
+// Replaces the exchange file with the reply ("hq" alone when there is none).
+// On failure no exchange file remains, nor any temporary file.
+bool SaveExchangeFile(const std::filesystem::path& path);
