@@ -7,7 +7,6 @@
 // gives on a fresh start.
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +17,8 @@
 
 #include "app/Unit1.h"
 #include "exchange/KdxGaibu.h"
+#include "tests/ReplyCheck.h"
+#include "tests/TempDir.h"
 
 namespace {
 
@@ -47,41 +48,6 @@ class TFuzzHost : public TFormHost {
   long segments_ = 0, points_ = 0;
 };
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void CheckReply(const std::string& reply, const std::filesystem::path& file) {
-  if (reply == "hq\r\n") return;
-  std::istringstream lines(reply);
-  std::string line;
-  int n = 0, points = 0;
-  bool comment = false;
-  while (std::getline(lines, line)) {
-    if (line.empty() || line.back() != '\r' || comment) std::abort();  // CR LF lines, comment last
-    line.pop_back();
-    if (n == 0 && line.rfind("lg", 0) != 0) std::abort();
-    if (n == 1 && line.rfind("ly", 0) != 0) std::abort();
-    if (n == 2 && line.rfind("pn", 0) != 0) std::abort();
-    if (n > 2 && line.rfind("pt ", 0) == 0) {
-      if (line.find("NAN") != std::string::npos || line.find("INF") != std::string::npos) std::abort();
-      ++points;
-    } else if (n > 2) {
-      if (line.rfind("h#", 0) != 0) std::abort();
-      comment = true;
-    }
-    ++n;
-  }
-  if (!comment || points > 1000000) std::abort();
-  GaibuInit();
-  if (!LoadExchangeFile(file) || PointCount != points) std::abort();
-  for (int32_t i = 0; i < PointCount; ++i)
-    if (!std::isfinite(Points[i].X) || !std::isfinite(Points[i].Y)) std::abort();
-}
-
 struct TScript {
   std::vector<std::string> Distances;  // one per press of OK, at most four
   long EscSegment = -1, EscPoint = -1;
@@ -105,7 +71,7 @@ std::string Exchange(const std::filesystem::path& file, const std::string& input
     form.Button1Click();
   }
   form.Button2Click();  // a Cancel after a failure, or the late one after a run
-  return ReadAll(file);
+  return ReadBytes(file);
 }
 
 }  // namespace
@@ -133,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t pressed = 0;
   const std::string reply = Exchange(file, input, script, pressed);
-  CheckReply(reply, file);
+  if (!ReplyFault(reply, file).empty()) std::abort();
   if (pressed > 1) {  // the presses before the last left no trace
     TScript once = script;
     once.Distances = {script.Distances[pressed - 1]};
