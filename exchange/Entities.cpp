@@ -135,7 +135,9 @@ void AddNumericSolid(int32_t kind, TGrowTable<T>& table, const TTokens& t) {
   if constexpr (requires { r.IntValue; }) r.IntValue = OpInt(t, 8);
 }
 
-void AddPlainLine(const TTokens& t) {
+}  // namespace
+
+void ParsePlainLine(const TTokens& t) {
   if (MsgPending) {
     CopyCurAttrs(PendingLine.Attr);
     PendingLine.PolylineNo = 0;
@@ -149,6 +151,8 @@ void AddPlainLine(const TTokens& t) {
   }
   CurZFlags = 0;
 }
+
+namespace {
 
 // True when one of the entity forms (not the plain line) took the line.
 bool ParseEntityForm(const TTokens& t) {
@@ -219,5 +223,5 @@ void ParseEntityRecord(const TTokens& t) {
     EndRecord();
     return;
   }
-  if (t.Count == 4) AddPlainLine(t);
+  if (t.Count == 4) ParsePlainLine(t);
 }

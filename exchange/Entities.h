@@ -22,3 +22,5 @@ T& AppendEntity(int32_t kind, TGrowTable<T>& table) {
 // The record forms of lines, circles, arcs, texts, points, blocks and solids,
 // and the plain line. Called when no header or attribute record took the line.
 void ParseEntityRecord(const TTokens& t);
+// A line of exactly four tokens that no record form took: x1, y1, x2, y2.
+void ParsePlainLine(const TTokens& t);

@@ -259,6 +259,8 @@ bool AttributeRecord(const TTokens& t) {
   }
 }
 
+bool IsKeywordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#'; }
+
 // What one read needs from line to line: the tokens, and the bytes of those
 // that are not slices of their line. Released with the read.
 class TRecordParser {
@@ -266,6 +268,13 @@ class TRecordParser {
   void Parse(std::string_view line) {
     Tokenize(line, scratch_, tokens_);
     if (tokens_.Count == 1 && tokens_.Tok[0].empty()) return;  // empty, or blanks only
+    // Every keyword begins with a letter or "#", and a token 0 with "file="
+    // in it is the whole line: four tokens led by anything else, the most
+    // common line, can only be a plain line.
+    if (tokens_.Count == 4 && !IsKeywordStart(tokens_.Tok[0][0])) {
+      ParsePlainLine(tokens_);
+      return;
+    }
     if (AttributeRecord(tokens_)) return;
     ParseEntityRecord(tokens_);
   }
