@@ -2,21 +2,14 @@
 
 #include <cmath>
 
+#include "app/Ahead.h"
 #include "app/SegEnds.h"
 #include "exchange/KdxGaibu.h"
 #include "geometry/MyFunc.h"
 
 namespace {
 
-struct TSegment {
-  const TSegEnd& E;
-  double FX, FY;  // the far end
-};
-
-TSegment SegmentAt(int32_t cur) {
-  const TSegEnd& far = SegEnds[static_cast<size_t>(PartnerOf(cur))];
-  return {SegEnds[static_cast<size_t>(cur)], far.X, far.Y};
-}
+const TArcRec& ArcOf(int32_t cur) { return Arcs[SegEnds.Index(cur)]; }
 
 // The sweep in degrees, negative when the arc is entered at its end.
 double SignedSweep(const TArcRec& a, int32_t endNo) {
@@ -24,75 +17,124 @@ double SignedSweep(const TArcRec& a, int32_t endNo) {
   return endNo == 1 ? -s : s;
 }
 
+// Where the walker stands as segment k of the chain is begun.
+TPointD WalkerAt(const TChain& chain, size_t k, double hx, double hy) {
+  return k == 0 ? TPointD{hx, hy} : SegEnds.At(PartnerOf(chain.Steps[k - 1]));
+}
+
+// How far the measuring of arcs may run ahead of the count: all the way.
+constexpr size_t kMeasureAhead = ~size_t{0} / 2;
+// How many arcs' points may wait for the walk, each in a slot of its own.
+constexpr size_t kPlaceAhead = 64;
+
 }  // namespace
 
 TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
-                     const std::function<bool()>& escBeforeSegment, std::vector<TWalkStep>& steps) {
-  double wx = hx, wy = hy, a = 0;
+                     const std::function<bool()>& escBeforeSegment, TChain& chain) {
+  // The segments in walking order: at each far end, the first free end there.
+  for (int32_t cur = start; cur != -1; cur = FindFreeEndAt(PartnerOf(cur))) {
+    if (SegEnds.Kind(cur) == kSegArc) chain.ArcSteps.push_back(static_cast<int32_t>(chain.Steps.size()));
+    chain.Steps.push_back(cur);
+    SegEnds.Walk(cur);
+  }
+  chain.ArcLengths.assign(chain.ArcSteps.size(), 0.0);
+  chain.ArcCarried.assign(chain.ArcSteps.size(), 0.0);
+  TAhead measure(chain.ArcSteps.size(), kMeasureAhead, [&chain](size_t j) {
+    const TArcRec& arc = ArcOf(chain.Steps[static_cast<size_t>(chain.ArcSteps[j])]);
+    chain.ArcLengths[j] =
+        EllipseArcLength(arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle, arc.EndAngle, arc.Tilt);
+  });
+
+  // Segment by segment as the walk goes: ESC before each, then its length
+  // and the points it takes, by the same arithmetic as the placing pass.
+  double a = 0;
   int64_t points = 0;
-  for (int32_t cur = start;;) {
-    if (escBeforeSegment()) return TTraceEnd::Escape;
-    const TSegment s = SegmentAt(cur);
-    double lseg;
-    if (s.E.Kind == kSegLine) {
-      lseg = Distance(wx, wy, s.FX, s.FY);
-    } else {
-      const TArcRec& arc = Arcs[s.E.Index];
-      lseg = EllipseArcLength(arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle, arc.EndAngle,
-                              arc.Tilt);
+  size_t arc = 0;
+  for (size_t k = 0; k < chain.Steps.size(); ++k) {
+    if (escBeforeSegment()) {
+      chain.Steps.resize(k);
+      chain.ArcSteps.resize(arc);
+      return TTraceEnd::Escape;
     }
-    steps.push_back({cur, lseg});
-    // The same arithmetic as the placing pass, so the count is its count.
+    const int32_t cur = chain.Steps[k];
+    double lseg;
+    if (SegEnds.Kind(cur) == kSegLine) {
+      const TPointD w = WalkerAt(chain, k, hx, hy), f = SegEnds.At(PartnerOf(cur));
+      lseg = Distance(w.X, w.Y, f.X, f.Y);
+    } else {
+      measure.Wait(arc);
+      chain.ArcCarried[arc] = a;
+      lseg = chain.ArcLengths[arc++];
+    }
     a = a + lseg;
     while (a >= d) {
       if (++points > kMaxPoints) return TTraceEnd::TooManyPoints;
       a = a - d;
     }
-    const int32_t far = PartnerOf(cur);
-    SegEnds[static_cast<size_t>(cur)].Avail = false;
-    SegEnds[static_cast<size_t>(far)].Avail = false;
-    wx = s.FX;
-    wy = s.FY;
-    cur = FindFreeEndAt(far);  // FindFreeEnd(wx, wy)
-    if (cur == -1) return TTraceEnd::ChainEnd;
   }
+  return TTraceEnd::ChainEnd;
 }
 
-double EmitPoints(const std::vector<TWalkStep>& steps, double hx, double hy, double d,
+double EmitPoints(const TChain& chain, double hx, double hy, double d,
                   const std::function<bool()>& escBetweenPoints, bool stoppedByEscape) {
-  double wx = hx, wy = hy, a = 0, total = 0;
+  // The points of each arc, placed on every core: each arc's depend only on
+  // where it is begun and on the length carried into it.
+  std::vector<std::vector<TPointD>> placed(std::min(kPlaceAhead, chain.ArcSteps.size()));
+  TAhead place(chain.ArcSteps.size(), placed.size(), [&](size_t j) {
+    const size_t k = static_cast<size_t>(chain.ArcSteps[j]);
+    const int32_t cur = chain.Steps[k];
+    const TArcRec& arc = ArcOf(cur);
+    const double sweep = SignedSweep(arc, SegEnds.EndNo(cur));
+    std::vector<TPointD>& out = placed[j % placed.size()];
+    out.clear();
+    TPointD p = WalkerAt(chain, k, hx, hy);
+    double aprev = chain.ArcCarried[j];
+    for (double a = aprev + chain.ArcLengths[j]; a >= d; a = a - d) {
+      const double l = d - aprev;  // still missing to the next point, measured from P
+      p = EllipsePointAtLength(p.X, p.Y, sweep, l, arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle,
+                               arc.EndAngle, arc.Tilt);
+      out.push_back(p);
+      aprev = 0;
+    }
+  });
+
+  double a = 0, total = 0;
   bool armed = !stoppedByEscape;
-  for (const TWalkStep& step : steps) {
-    const TSegment s = SegmentAt(step.Cur);
-    double px = wx, py = wy;
+  size_t arc = 0;
+  for (size_t k = 0; k < chain.Steps.size(); ++k) {
+    const int32_t cur = chain.Steps[k];
+    const TPointD w = WalkerAt(chain, k, hx, hy), f = SegEnds.At(PartnerOf(cur));
+    const bool line = SegEnds.Kind(cur) == kSegLine;
+    const double lseg = line ? Distance(w.X, w.Y, f.X, f.Y) : chain.ArcLengths[arc];
+    const std::vector<TPointD>* arcPoints = nullptr;
+    if (!line) {
+      place.Wait(arc);
+      arcPoints = &placed[arc % placed.size()];
+      ++arc;
+    }
+    double px = w.X, py = w.Y;
     double aprev = a;
-    a = a + step.Lseg;
-    total = total + step.Lseg;
-    const double theta = s.E.Kind == kSegLine ? AngleRad(s.FX - wx, s.FY - wy) : 0;
-    while (a >= d) {
+    a = a + lseg;
+    total = total + lseg;
+    const double theta = line ? AngleRad(f.X - w.X, f.Y - w.Y) : 0;
+    for (size_t n = 0; a >= d; ++n) {
       if (!escBetweenPoints())
         armed = true;
       else if (armed)
         return total;
-      const double l = d - aprev;  // still missing to the next point, measured from P
-      if (s.E.Kind == kSegLine) {
+      if (line) {
         // Each point is stepped from the previous one.
+        const double l = d - aprev;  // still missing to the next point, measured from P
         px = px + std::cos(theta) * l;
         py = py + std::sin(theta) * l;
       } else {
-        const TArcRec& arc = Arcs[s.E.Index];
-        const TPointD p = EllipsePointAtLength(px, py, SignedSweep(arc, s.E.EndNo), l, arc.CX,
-                                               arc.CY, arc.R, arc.Flatness, arc.StartAngle,
-                                               arc.EndAngle, arc.Tilt);
-        px = p.X;
-        py = p.Y;
+        px = (*arcPoints)[n].X;
+        py = (*arcPoints)[n].Y;
       }
       OutPoint(px, py);
       a = a - d;
       aprev = 0;
     }
-    wx = s.FX;
-    wy = s.FY;
   }
   return total;
 }

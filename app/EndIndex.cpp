@@ -21,8 +21,14 @@ constexpr double kCellScale = 16777216.0;  // 2^24
 constexpr double kFine = 274877906944.0;   // 2^38
 constexpr double kBorder = 0.17;
 
+// floor(v * 2^24 + 0.5) for |v| < 2^38, where the value lies below 2^62:
+// truncation, one down for negative fractions.
 int64_t CellCoord(double v) {
-  if (std::fabs(v) < kFine) return static_cast<int64_t>(std::floor(v * kCellScale + 0.5));
+  if (std::fabs(v) < kFine) {
+    const double u = v * kCellScale + 0.5;
+    const auto t = static_cast<int64_t>(u);
+    return t - (u < static_cast<double>(t));
+  }
   return std::bit_cast<int64_t>(v);
 }
 
@@ -51,7 +57,7 @@ uint64_t Hash(int64_t x, int64_t y) {
 // The high half of a slot: the tag, from the high half of the cell's hash.
 constexpr uint64_t kTagBits = 0xFFFFFFFF00000000ull;
 
-bool Finite(const TSegEnd& e) { return std::isfinite(e.X) && std::isfinite(e.Y); }
+bool Finite(TPointD p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
 }  // namespace
 
@@ -71,13 +77,18 @@ uint64_t* TEndIndex::Slot(TCell cell) {
   }
 }
 
-void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
+void TEndIndex::Build(const TSegEndTable& ends) {
   Clear();
   const size_t n = ends.size();
   // Every site begins a run of ends at one position in table order, so their
   // number bounds the sites and the cells: the table stays at most half full.
   size_t runs = 1;
-  for (size_t i = 1; i < n; ++i) runs += !(ends[i].X == ends[i - 1].X && ends[i].Y == ends[i - 1].Y);
+  TPointD before = n > 0 ? ends.At(0) : TPointD{};
+  for (size_t i = 1; i < n; ++i) {
+    const TPointD p = ends.At(static_cast<int32_t>(i));
+    runs += !(p.X == before.X && p.Y == before.Y);
+    before = p;
+  }
   ReservePrefaulted(nextInSite_, n);
   nextInSite_.assign(n, -1);
   ReservePrefaulted(siteOf_, n);
@@ -91,11 +102,14 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
   const size_t mask = slots_.size() - 1;
   constexpr size_t kAhead = 16;  // slots fetched ahead: the table is larger than the caches
   for (size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n && Finite(ends[i + kAhead])) {
-      const TCell ahead = CellOf(ends[i + kAhead].X, ends[i + kAhead].Y);
-      __builtin_prefetch(&slots_[Hash(ahead.X, ahead.Y) & mask]);
+    if (i + kAhead < n) {
+      const TPointD ahead = ends.At(static_cast<int32_t>(i + kAhead));
+      if (Finite(ahead)) {
+        const TCell c = CellOf(ahead.X, ahead.Y);
+        __builtin_prefetch(&slots_[Hash(c.X, c.Y) & mask]);
+      }
     }
-    const TSegEnd& e = ends[i];
+    const TPointD e = ends.At(static_cast<int32_t>(i));
     if (!Finite(e)) continue;  // infinity and NaN coincide with nothing
     const auto index = static_cast<int32_t>(i);
     // Where a chain is listed in order, an end often lies where the one
@@ -108,17 +122,26 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
     }
     const TCell cell = CellOf(e.X, e.Y);
     uint64_t* slot = Slot(cell);
+    // The site at this very position, if any; on the way, the sites of the
+    // cell within 1e-8 of it.
+    bool alone = true;
     int32_t s = SiteIn(*slot);
-    while (s != -1 && !(sites_[static_cast<size_t>(s)].X == e.X && sites_[static_cast<size_t>(s)].Y == e.Y))
-      s = sites_[static_cast<size_t>(s)].NextInCell;
+    for (; s != -1; s = sites_[static_cast<size_t>(s)].NextInCell) {
+      const TSite& site = sites_[static_cast<size_t>(s)];
+      if (site.X == e.X && site.Y == e.Y) break;
+      if (Coincide(site.X, site.Y, e.X, e.Y)) {
+        alone = false;
+        alone_[static_cast<size_t>(s)] = 0;
+      }
+    }
     if (s == -1) {
       // A new position: it and the positions within 1e-8 of it, if any, are
       // not alone (the relation is symmetric, so every pair is seen here).
-      bool alone = true;
+      // Those of other cells lie across a border it is near.
       ForSitesNear(e.X, e.Y, [&](int32_t t) {
         alone = false;
         alone_[static_cast<size_t>(t)] = 0;
-      });
+      }, true);
       sites_.push_back({e.X, e.Y, index, SiteIn(*slot)});
       alone_.push_back(alone);
       tail.push_back(index);
@@ -133,12 +156,12 @@ void TEndIndex::Build(const std::vector<TSegEnd>& ends) {
 }
 
 template <class F>
-void TEndIndex::ForSitesNear(double x, double y, F f) {
+void TEndIndex::ForSitesNear(double x, double y, F f, bool otherCells) {
   int64_t xs[2], ys[2];
   const int nx = Neighbours(x, xs), ny = Neighbours(y, ys);
   for (int i = 0; i < nx; ++i)
     for (int j = 0; j < ny; ++j)
-      for (int32_t s = SiteIn(*Slot({xs[i], ys[j]})); s != -1;) {
+      for (int32_t s = otherCells && i == 0 && j == 0 ? -1 : SiteIn(*Slot({xs[i], ys[j]})); s != -1;) {
         const TSite& site = sites_[static_cast<size_t>(s)];
         if (Coincide(site.X, site.Y, x, y)) f(s);
         s = site.NextInCell;
@@ -146,14 +169,14 @@ void TEndIndex::ForSitesNear(double x, double y, F f) {
 }
 
 // Walked ends are passed over once and for all.
-int32_t TEndIndex::FirstAvailable(const std::vector<TSegEnd>& ends, TSite& site) {
+int32_t TEndIndex::FirstAvailable(const TSegEndTable& ends, TSite& site) {
   int32_t h = site.Head;
-  while (h != -1 && !ends[static_cast<size_t>(h)].Avail) h = nextInSite_[static_cast<size_t>(h)];
+  while (h != -1 && !ends.Avail(h)) h = nextInSite_[static_cast<size_t>(h)];
   site.Head = h;
   return h;
 }
 
-int32_t TEndIndex::Find(const std::vector<TSegEnd>& ends, double x, double y) {
+int32_t TEndIndex::Find(const TSegEndTable& ends, double x, double y) {
   if (slots_.empty() || !std::isfinite(x) || !std::isfinite(y)) return -1;
   int32_t best = std::numeric_limits<int32_t>::max();
   ForSitesNear(x, y, [&](int32_t s) {
@@ -163,11 +186,12 @@ int32_t TEndIndex::Find(const std::vector<TSegEnd>& ends, double x, double y) {
   return best == std::numeric_limits<int32_t>::max() ? -1 : best;
 }
 
-int32_t TEndIndex::FindAt(const std::vector<TSegEnd>& ends, int32_t i) {
+int32_t TEndIndex::FindAt(const TSegEndTable& ends, int32_t i) {
   const int32_t s = siteOf_[static_cast<size_t>(i)];
   if (s == -1) return -1;
   if (alone_[static_cast<size_t>(s)]) return FirstAvailable(ends, sites_[static_cast<size_t>(s)]);
-  return Find(ends, ends[static_cast<size_t>(i)].X, ends[static_cast<size_t>(i)].Y);
+  const TPointD p = ends.At(i);
+  return Find(ends, p.X, p.Y);
 }
 
 void TEndIndex::Clear() {

@@ -15,11 +15,11 @@ class TEndIndex {
  public:
   // Indexes `ends`, whose coordinates must not change afterwards; their
   // Avail flags may only go from true to false.
-  void Build(const std::vector<TSegEnd>& ends);
-  int32_t Find(const std::vector<TSegEnd>& ends, double x, double y);
+  void Build(const TSegEndTable& ends);
+  int32_t Find(const TSegEndTable& ends, double x, double y);
   // Find at the position of end i, where the walk asks: without a look at
   // the cells when no other position lies within 1e-8 of it.
-  int32_t FindAt(const std::vector<TSegEnd>& ends, int32_t i);
+  int32_t FindAt(const TSegEndTable& ends, int32_t i);
   void Clear();
 
  private:
@@ -40,10 +40,11 @@ class TEndIndex {
   // way are passed without a look at their sites.
   uint64_t* Slot(TCell cell);
   static int32_t SiteIn(uint64_t slot) { return static_cast<int32_t>(static_cast<uint32_t>(slot)) - 1; }
-  // Calls f(site) for every site within 1e-8 of (x, y).
+  // Calls f(site) for every site within 1e-8 of (x, y); with `otherCells`,
+  // only for those outside the cell of (x, y).
   template <class F>
-  void ForSitesNear(double x, double y, F f);
-  int32_t FirstAvailable(const std::vector<TSegEnd>& ends, TSite& site);
+  void ForSitesNear(double x, double y, F f, bool otherCells = false);
+  int32_t FirstAvailable(const TSegEndTable& ends, TSite& site);
 
   std::vector<TSite> sites_;
   std::vector<int32_t> nextInSite_;  // per end: the next end of its site; -1 at the last

@@ -4,10 +4,9 @@
 
 #include "app/EndIndex.h"
 #include "exchange/KdxGaibu.h"
-#include "exchange/Prefault.h"
 #include "geometry/MyFunc.h"
 
-std::vector<TSegEnd> SegEnds;
+TSegEndTable SegEnds;
 
 namespace {
 
@@ -25,8 +24,38 @@ void AppendHalf(const TArcRec& half) { AppendEntity(kKindArc, Arcs) = half; }
 
 }  // namespace
 
+TSegEnd TSegEndTable::operator[](size_t i) const {
+  const auto k = static_cast<int32_t>(i);
+  const TPointD p = At(k);
+  return {p.X, p.Y, Kind(k), EndNo(k), Index(k), Avail(k)};
+}
+
+void TSegEndTable::SetLines(int32_t count) {
+  Clear();
+  lineEnds_ = 2 * count;
+  avail_.assign(static_cast<size_t>(count), 1);
+}
+
+void TSegEndTable::AddPair(TSegEnd first, TSegEnd second) {
+  stored_.push_back({first.X, first.Y, first.Kind, first.Index});
+  stored_.push_back({second.X, second.Y, second.Kind, second.Index});
+  avail_.push_back(first.Avail);
+}
+
+TSegEndTable TSegEndTable::Of(const std::vector<TSegEnd>& ends) {
+  TSegEndTable t;
+  for (size_t i = 0; i + 1 < ends.size(); i += 2) t.AddPair(ends[i], ends[i + 1]);
+  return t;
+}
+
+void TSegEndTable::Clear() {
+  lineEnds_ = 0;
+  std::vector<TStored>().swap(stored_);
+  std::vector<uint8_t>().swap(avail_);
+}
+
 void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
-  SegEnds.clear();
+  SegEnds.Clear();
   CutStarts.clear();
   const double hx = DesignatedPoints[1].X, hy = DesignatedPoints[1].Y;
 
@@ -58,18 +87,12 @@ void BuildSegEnds(std::vector<TArcBefore>* rewritten) {
     arc.EndAngle = t2;
   }
 
-  ReservePrefaulted(SegEnds, 2 * (static_cast<size_t>(LineCount) + static_cast<size_t>(ArcCount)));
-  for (int32_t i = 0; i < LineCount; ++i) {
-    const TLineRec& l = Lines[i];
-    SegEnds.push_back({l.X1, l.Y1, kSegLine, 0, i, true});
-    SegEnds.push_back({l.X2, l.Y2, kSegLine, 1, i, true});
-  }
+  SegEnds.SetLines(LineCount);  // every line gives both ends, a line of zero length too
   for (int32_t k = 0; k < ArcCount; ++k) {
     const TArcRec& a = Arcs[k];
     const TPointD p0 = ArcPoint(a, a.StartAngle), p1 = ArcPoint(a, a.EndAngle);
-    if (Coincide(p0.X, p0.Y, p1.X, p1.Y)) continue;  // closed or degenerate: no ends
-    SegEnds.push_back({p0.X, p0.Y, kSegArc, 0, k, true});
-    SegEnds.push_back({p1.X, p1.Y, kSegArc, 1, k, true});
+    if (Coincide(p0, p1)) continue;  // closed or degenerate: no ends
+    SegEnds.AddPair({p0.X, p0.Y, kSegArc, 0, k, true}, {p1.X, p1.Y, kSegArc, 1, k, true});
   }
   Index.Build(SegEnds);
 }
@@ -86,19 +109,18 @@ int32_t FindStartEnd(double x, double y) {
   // 11,460 mm on. A point on the curve must still be found there.
   std::vector<bool> cut(static_cast<size_t>(ArcCount));
   for (int32_t k : CutStarts) cut[static_cast<size_t>(k)] = true;
-  for (size_t i = 0; i < SegEnds.size(); ++i) {
-    const TSegEnd& e = SegEnds[i];
-    if (!e.Avail || e.Kind != kSegArc || e.EndNo != 0 || !cut[static_cast<size_t>(e.Index)]) continue;
-    const TArcRec& a = Arcs[e.Index];
+  for (auto i = static_cast<int32_t>(2 * LineCount); i < static_cast<int32_t>(SegEnds.size()); i += 2) {
+    if (!SegEnds.Avail(i) || !cut[static_cast<size_t>(SegEnds.Index(i))]) continue;
+    const TArcRec& a = Arcs[SegEnds.Index(i)];
     const double reach = std::fabs(a.R) * std::fmax(1.0, std::fabs(a.Flatness));
-    if (Coincide(e.X, e.Y, x, y, kTolerance + reach * 1e-12)) return static_cast<int32_t>(i);
+    if (Coincide(SegEnds.At(i), {x, y}, kTolerance + reach * 1e-12)) return i;
   }
   return -1;
 }
 
 void ReleaseSegEnds() {
   Index.Clear();
-  std::vector<TSegEnd>().swap(SegEnds);
+  SegEnds.Clear();
   std::vector<int32_t>().swap(CutStarts);
 }
 

@@ -96,9 +96,8 @@ bool TForm1::Divide(double d) {
     host_.SetStatus(status::kWalking);
     host_.RepaintStatus();
 
-    std::vector<TWalkStep> steps;
-    steps.reserve(SegEnds.size() / 2);  // at most every segment once
-    const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, steps);
+    TChain chain;
+    const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, chain);
     if (end == TTraceEnd::TooManyPoints) {
       host_.SetStatus(status::kTooManyPoints);
       return false;
@@ -106,7 +105,7 @@ bool TForm1::Divide(double d) {
     OutLayerGroup(FirstLayerGroup);
     OutLayer(FirstLayer);
     OutPen(FirstLineColor, 0);
-    const double total = EmitPoints(steps, hx, hy, d, [this] { return host_.EscBetweenPoints(); },
+    const double total = EmitPoints(chain, hx, hy, d, [this] { return host_.EscBetweenPoints(); },
                                     end == TTraceEnd::Escape);
     std::string comment(kTotalLengthLabel);
     comment += FormatFixedN(3, total);

@@ -17,9 +17,9 @@ static void BM_DividePolyline(benchmark::State& state) {
   for (auto _ : state) {
     OutLines.Clear();
     BuildSegEnds();
-    std::vector<TWalkStep> steps;
-    TraceChain(FindStartEnd(0, 0), 0, 0, 10, [] { return false; }, steps);
-    EmitPoints(steps, 0, 0, 10, [] { return false; }, false);
+    TChain chain;
+    TraceChain(FindStartEnd(0, 0), 0, 0, 10, [] { return false; }, chain);
+    EmitPoints(chain, 0, 0, 10, [] { return false; }, false);
     ReleaseSegEnds();
   }
   state.SetItemsProcessed(state.iterations() * n);

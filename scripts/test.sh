@@ -18,6 +18,11 @@ cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j"$(nproc)"
 
+step "the walk's tests under ThreadSanitizer"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan -j"$(nproc)"
+
 step "file-system faults"
 tests/faults/faults.sh build
 

@@ -11,9 +11,9 @@
 
 namespace {
 
-int32_t Scan(const std::vector<TSegEnd>& ends, double x, double y) {
+int32_t Scan(const TSegEndTable& ends, double x, double y) {
   for (size_t i = 0; i < ends.size(); ++i) {
-    const TSegEnd& e = ends[i];
+    const TSegEnd e = ends[i];
     if (e.Avail && std::fabs(e.X - x) <= 1e-8 && std::fabs(e.Y - y) <= 1e-8) return static_cast<int32_t>(i);
   }
   return -1;
@@ -70,20 +70,18 @@ TEST(EndIndex, AnswersAsTheScanDoes) {
     // A few sites, many ends at some of them, every end near one of them.
     std::vector<std::pair<double, double>> sites(1 + pts.Next() % 40);
     for (auto& s : sites) s = {pts.Base(), pts.Base()};
-    std::vector<TSegEnd> ends(2 * (1 + pts.Next() % 600));
-    for (size_t i = 0; i < ends.size(); ++i) {
+    std::vector<TSegEnd> list(2 * (1 + pts.Next() % 600));
+    for (size_t i = 0; i < list.size(); ++i) {
       const auto& s = sites[pts.Next() % sites.size()];
-      ends[i] = {pts.Near(s.first), pts.Near(s.second), 0, static_cast<int32_t>(i % 2), static_cast<int32_t>(i / 2), true};
-      if (pts.Next() % 97 == 0) ends[i].X = pts.Next() % 2 ? INFINITY : std::nan("");
+      list[i] = {pts.Near(s.first), pts.Near(s.second), 0, static_cast<int32_t>(i % 2), static_cast<int32_t>(i / 2), true};
+      if (pts.Next() % 97 == 0) list[i].X = pts.Next() % 2 ? INFINITY : std::nan("");
     }
+    TSegEndTable ends = TSegEndTable::Of(list);
     TEndIndex index;
     index.Build(ends);
     for (int q = 0; q < 1500; ++q) {
       // Walked ends go two at a time, as the walk marks them.
-      if (pts.Next() % 4 == 0) {
-        const size_t k = pts.Next() % ends.size() & ~size_t{1};
-        ends[k].Avail = ends[k + 1].Avail = false;
-      }
+      if (pts.Next() % 4 == 0) ends.Walk(static_cast<int32_t>(pts.Next() % ends.size()));
       const auto& s = sites[pts.Next() % sites.size()];
       double x = pts.Near(s.first), y = pts.Near(s.second);
       if (pts.Next() % 50 == 0) x = pts.Base();
@@ -92,22 +90,23 @@ TEST(EndIndex, AnswersAsTheScanDoes) {
           << "table " << table << " query " << q << " at " << x << ", " << y;
       // And at an end's own position, as the walk asks.
       const auto at = static_cast<int32_t>(pts.Next() % ends.size());
-      ASSERT_EQ(index.FindAt(ends, at), Scan(ends, ends[static_cast<size_t>(at)].X, ends[static_cast<size_t>(at)].Y))
+      ASSERT_EQ(index.FindAt(ends, at), Scan(ends, ends.At(at).X, ends.At(at).Y))
           << "table " << table << " query " << q << " at end " << at;
     }
   }
 }
 
 TEST(EndIndex, ManyEndsAtOnePoint) {
-  std::vector<TSegEnd> ends(200000);
-  for (size_t i = 0; i < ends.size(); ++i)
-    ends[i] = {5, -5, 0, static_cast<int32_t>(i % 2), static_cast<int32_t>(i / 2), true};
+  std::vector<TSegEnd> list(200000);
+  for (size_t i = 0; i < list.size(); ++i)
+    list[i] = {5, -5, 0, static_cast<int32_t>(i % 2), static_cast<int32_t>(i / 2), true};
+  TSegEndTable ends = TSegEndTable::Of(list);
   TEndIndex index;
   index.Build(ends);
   // Walking them one by one in order costs each end once.
   for (size_t i = 0; i < ends.size(); i += 2) {
     ASSERT_EQ(index.Find(ends, 5, -5), static_cast<int32_t>(i));
-    ends[i].Avail = ends[i + 1].Avail = false;
+    ends.Walk(static_cast<int32_t>(i));
   }
   EXPECT_EQ(index.Find(ends, 5, -5), -1);
   index.Clear();

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "FakeHost.h"
+#include "app/Ahead.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
 #include "geometry/MyFunc.h"
@@ -415,4 +416,54 @@ TEST_F(Form, RepeatedFailureReportsTheSameAndChangesNothing) {
   }
   form.Button2Click();
   EXPECT_EQ(Reply(), "hq\r\n");
+}
+
+namespace {
+
+// Joined half ellipses along the x axis from H = (0, 0), each of flatness
+// 0.5 and radius 25: arcs whose points the walk places on every core.
+std::string HalfEllipses(int n) {
+  std::string in = "hp1 0 0\r\n";
+  for (int i = 0; i < n; ++i) in += "ci " + std::to_string(50 * i + 25) + " 0 25 180 0 0.5 0\r\n";
+  return in;
+}
+
+struct TWalkThreads {
+  explicit TWalkThreads(unsigned n) { SetWalkThreads(n); }
+  ~TWalkThreads() { SetWalkThreads(0); }
+};
+
+}  // namespace
+
+// Arcs are measured and stepped along on several threads; the reply is the
+// one thread's, byte for byte, with ESC before a segment or between points
+// at the same questions.
+TEST_F(Form, RepliesDoNotDependOnTheNumberOfThreads) {
+  const std::string inputs[] = {HalfEllipses(40), kMixedChain + "70 0 80 0\r\n"};
+  for (const std::string& input : inputs) {
+    for (const char* distance : {"3.7", "100", "0.05"}) {
+      for (const std::pair<long, std::string>& esc :
+           {std::pair<long, std::string>{-1, ""}, {7, ""}, {-1, "UUUUUUUUUUUUUUUUUUUUUUUUUD"}, {3, "DUUD"}}) {
+        std::vector<std::string> replies;
+        for (unsigned threads : {1u, 2u, 3u, 8u}) {
+          TWalkThreads walk(threads);
+          TFakeHost h;
+          h.Folder = dir.Path();
+          h.EscSegmentFrom = esc.first;
+          h.EscPoints = esc.second;
+          TForm1 f(h);
+          WriteBytes(dir / kExchangeFileName, input);
+          f.FormShow();
+          h.Edit = distance;
+          f.Button1Click();
+          ASSERT_TRUE(f.Closed()) << h.Status;
+          replies.push_back(ReadBytes(dir / kExchangeFileName));
+          EXPECT_EQ(replies.back(), replies.front()) << distance << " with " << threads << " threads";
+        }
+        if (esc.first == -1 && esc.second.empty()) {
+          EXPECT_FALSE(PointsOf(replies.front()).empty());
+        }
+      }
+    }
+  }
 }

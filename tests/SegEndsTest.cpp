@@ -130,7 +130,7 @@ TEST_F(SegEndsTest, TableOrderDecidesTies) {
   EXPECT_EQ(SegEnds[6].Index, 2);   // circle halves
   EXPECT_EQ(SegEnds[8].Index, 3);
   EXPECT_EQ(SegEnds[10].Index, 4);  // the ellipse's second half
-  SegEnds[0].Avail = SegEnds[1].Avail = false;
+  SegEnds.Walk(0);
   EXPECT_EQ(FindFreeEnd(10, 0), 2);
 }
 

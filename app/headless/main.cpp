@@ -1,13 +1,15 @@
-// equidist-run DIR DISTANCE [--esc-at K]: one exchange on DIR/QZT_TEMP.TXT
-// exactly as the dialog performs it (shown, the distance typed, OK, closed),
-// without a window. With --esc-at K the ESC key reads as down from the K-th
-// question before a segment on (0: already at the first).
+// equidist-run DIR DISTANCE [--esc-at K] [--threads N]: one exchange on
+// DIR/QZT_TEMP.TXT exactly as the dialog performs it (shown, the distance
+// typed, OK, closed), without a window. With --esc-at K the ESC key reads as
+// down from the K-th question before a segment on (0: already at the first).
+// --threads N walks elliptical arcs on N threads instead of one per core.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/Ahead.h"
 #include "app/Unit1.h"
 
 #ifdef _WIN32
@@ -46,8 +48,15 @@ class THeadlessHost : public TFormHost {
 };
 
 int Usage() {
-  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K]\n";
+  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K] [--threads N]\n";
   return 64;
+}
+
+// A whole number from 0 up, or -1.
+long long Count(const std::string& text) {
+  char* end = nullptr;
+  const long long n = std::strtoll(text.c_str(), &end, 10);
+  return text.empty() || *end != '\0' || n < 0 ? -1 : n;
 }
 
 // The arguments, with the folder as a path that keeps any characters it has.
@@ -87,12 +96,16 @@ TArgs ReadArgs(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const TArgs args = ReadArgs(argc, argv);
-  if (args.Folder.empty() || (args.Rest.size() != 1 && args.Rest.size() != 3)) return Usage();
+  if (args.Folder.empty() || args.Rest.size() % 2 != 1) return Usage();
   long long escAt = -1;
-  if (args.Rest.size() == 3) {
-    char* end = nullptr;
-    escAt = std::strtoll(args.Rest[2].c_str(), &end, 10);
-    if (args.Rest[1] != "--esc-at" || *end != '\0' || escAt < 0) return Usage();
+  for (size_t i = 1; i < args.Rest.size(); i += 2) {
+    const long long n = Count(args.Rest[i + 1]);
+    if (args.Rest[i] == "--esc-at" && n >= 0)
+      escAt = n;
+    else if (args.Rest[i] == "--threads" && n >= 1 && n <= 1024)
+      SetWalkThreads(static_cast<unsigned>(n));
+    else
+      return Usage();
   }
   THeadlessHost host(args.Folder, args.Rest[0], escAt);
   TForm1 form(host);
