@@ -116,7 +116,9 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
     double aprev = a;
     a = a + lseg;
     total = total + lseg;
+    if (a < d) continue;  // no point on this segment
     const double theta = line ? AngleRad(f.X - w.X, f.Y - w.Y) : 0;
+    const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
     for (size_t n = 0; a >= d; ++n) {
       if (!escBetweenPoints())
         armed = true;
@@ -125,8 +127,8 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
       if (line) {
         // Each point is stepped from the previous one.
         const double l = d - aprev;  // still missing to the next point, measured from P
-        px = px + std::cos(theta) * l;
-        py = py + std::sin(theta) * l;
+        px = px + cosTheta * l;
+        py = py + sinTheta * l;
       } else {
         px = (*arcPoints)[n].X;
         py = (*arcPoints)[n].Y;

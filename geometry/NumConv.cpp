@@ -14,6 +14,7 @@ int32_t StrToIntZ(std::string_view text) {
 
 double StrToFloatZ(std::string_view text) {
   double v = 0;
+  if (ReadShortDecimal(text, v)) return v;
   return ReadFloatText(text, v) ? v : 0.0;
 }
 

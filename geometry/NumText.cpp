@@ -38,7 +38,6 @@ constexpr int kExactPow10 = LDBL_MANT_DIG >= 64 ? 27 : 22;
 constexpr unsigned long long kExactMantissa =
     LDBL_MANT_DIG >= 64 ? ~0ULL : (1ULL << 53) - 1;
 
-constexpr double kSmallPow10[] = {1, 10, 100, 1000};
 
 long double Pow10(int e) {
   static const auto table = [] {
@@ -89,30 +88,6 @@ bool ReadIntText(std::string_view s, int32_t& out) {
 }
 
 namespace {
-
-// The common case of a drawing: an optional minus, at most 15 digits, at most
-// three of them decimals. For these one double operation, exact or rounded
-// once, gives what rounding through the extended format gives: that quotient
-// is never within 2^-64 of a half-way point between doubles without being
-// one, which it cannot be. False, with nothing decided, for anything else.
-bool ReadShortDecimal(std::string_view s, double& out) {
-  const char* p = s.data();
-  const char* const end = p + s.size();
-  const bool neg = p < end && *p == '-';
-  p += neg;
-  const char* const start = p;
-  uint64_t mant = 0;
-  for (; p < end && IsDigit(*p); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
-  const char* const point = p;
-  if (p < end && *p == '.')
-    for (++p; p < end && IsDigit(*p); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
-  const auto decimals = p - point - (p > point);  // digits after the point
-  const auto digits = (point - start) + decimals;
-  if (p != end || digits == 0 || digits > 15 || decimals > 3) return false;
-  const double q = static_cast<double>(mant) / kSmallPow10[decimals];
-  out = neg ? -q : q;
-  return true;
-}
 
 }  // namespace
 

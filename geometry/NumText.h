@@ -16,6 +16,31 @@ bool ReadIntText(std::string_view text, int32_t& out);
 // invalid, so no infinity ever comes out.
 bool ReadFloatText(std::string_view text, double& out);
 
+// The common case of a drawing: an optional minus, at most 15 digits, at most
+// three of them decimals. For these one double operation, exact or rounded
+// once, gives what rounding through the extended format gives: that quotient
+// is never within 2^-64 of a half-way point between doubles without being
+// one, which it cannot be. False, with nothing decided, for anything else.
+inline bool ReadShortDecimal(std::string_view s, double& out) {
+  constexpr double kSmallPow10[] = {1, 10, 100, 1000};
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  const bool neg = p < end && *p == '-';
+  p += neg;
+  const char* const start = p;
+  uint64_t mant = 0;
+  for (; p < end && (*p >= '0' && *p <= '9'); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
+  const char* const point = p;
+  if (p < end && *p == '.')
+    for (++p; p < end && (*p >= '0' && *p <= '9'); ++p) mant = mant * 10 + static_cast<unsigned>(*p - '0');
+  const auto decimals = p - point - (p > point);  // digits after the point
+  const auto digits = (point - start) + decimals;
+  if (p != end || digits == 0 || digits > 15 || decimals > 3) return false;
+  const double q = static_cast<double>(mant) / kSmallPow10[decimals];
+  out = neg ? -q : q;
+  return true;
+}
+
 // General form of a "pt" coordinate: 15 significant digits, trailing zeros
 // dropped, scientific below 1E-4 or from 1E15 on, always "." as the point.
 void AppendGeneralFloat(std::string& out, double value);
