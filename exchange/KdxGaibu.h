@@ -253,6 +253,8 @@ void OutPen(int32_t pen, int32_t mode);  // mode 1 maps the pen with PenToHost
 int32_t PenToHost(int32_t pen);
 void OutPoint(double x, double y);
 void ResetOutAttrs();
-// Replaces the exchange file with the reply ("hq" alone when there is none).
-// On failure no exchange file remains, nor any temporary file.
-bool SaveExchangeFile(const std::filesystem::path& path);
+// Replaces the exchange file with the reply ("hq" alone when there is none),
+// waiting a few seconds at most for other programs that hold the file. On
+// failure no temporary file remains, and the exchange file is deleted; where
+// even that fails, `hostFileLeft` is set: the host's selection is still there.
+bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr);

@@ -384,7 +384,8 @@ void ParseLine(std::string_view line) {
 }
 
 bool LoadExchangeFile(const std::filesystem::path& path) {
-  TFileReader file;
+  TLockWait wait;  // for a program that still holds the fresh file
+  TFileReader file(&wait);
   if (!file.Open(path)) return false;  // missing, unreadable, or not a regular file
   try {
     static constexpr size_t kChunk = 1 << 20;
