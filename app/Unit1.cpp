@@ -26,8 +26,10 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormClose() {
-  SaveExchangeFile(ExeFolder / kExchangeFileName);
+  bool hostFileLeft = false;
+  SaveExchangeFile(ExeFolder / kExchangeFileName, &hostFileLeft);
   GaibuFree();
+  if (hostFileLeft) host_.ReplyNotPlaced();
 }
 
 void TForm1::Close() {

@@ -30,6 +30,9 @@ class TFormHost {
   virtual bool EscBetweenPoints() = 0;
   virtual void CloseWindow() = 0;  // hides the window and ends the event loop
   virtual std::filesystem::path ProgramFolder() = 0;
+  // At the close, when the reply could not be placed and the host's selection
+  // is still in the exchange file: the host would add it again.
+  virtual void ReplyNotPlaced() = 0;
 };
 
 class TForm1 {

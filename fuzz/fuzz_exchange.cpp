@@ -35,6 +35,7 @@ class TFuzzHost : public TFormHost {
   bool EscBetweenPoints() override { return EscPoint >= 1 && points_++ >= EscPoint; }
   void CloseWindow() override {}
   std::filesystem::path ProgramFolder() override { return Folder; }
+  void ReplyNotPlaced() override { std::abort(); }  // the folder is always writable
 
  private:
   long segments_ = 0, points_ = 0;

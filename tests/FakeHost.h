@@ -43,4 +43,5 @@ class TFakeHost : public TFormHost {
     RepliesAtClose.push_back(ReadBytes(Folder / kExchangeFileName));
   }
   std::filesystem::path ProgramFolder() override { return Folder; }
+  void ReplyNotPlaced() override { Log.push_back("reply not placed"); }
 };

@@ -1,5 +1,6 @@
 // Placing the reply where the exchange file is: the wait for other programs'
-// holds, and a host's selection that cannot be replaced nor deleted.
+// holds, and what the dialog does when the host's selection cannot be
+// replaced nor deleted.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -10,9 +11,9 @@
 
 #include <chrono>
 
+#include "FakeHost.h"
 #include "FileIO.h"
 #include "KdxGaibu.h"
-#include "TempDir.h"
 
 namespace {
 
@@ -110,4 +111,40 @@ TEST(ReplyPlacement, AFileThatCannotChangeIsReportedAndKept) {
   EXPECT_TRUE(hostFileLeft);
   EXPECT_EQ(ReadBytes(dir / "QZT_TEMP.TXT"), kSelection);
   EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file
+}
+
+// Shown, OK, closed: the dialog tells the user once, after the file was
+// given up and before the window goes; then late input changes nothing.
+TEST(ReplyPlacement, TheDialogTellsWhenTheSelectionStays) {
+  TTempDir dir;
+  TFakeHost host;
+  host.Folder = dir.Path();
+  TForm1 form(host);
+  WriteBytes(dir / kExchangeFileName, kSelection);
+  form.FormShow();
+  TUnchangeable lock(dir, dir / kExchangeFileName);
+  if (!lock.Ok()) GTEST_SKIP() << "the file cannot be made unchangeable here";
+  host.Edit = "4";
+  form.Button1Click();
+  form.Button2Click();
+  ASSERT_GE(host.Log.size(), 2u);
+  EXPECT_EQ(host.Log[host.Log.size() - 2], "reply not placed");
+  EXPECT_EQ(host.Log.back(), "close");
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 1);
+  EXPECT_EQ(ReadBytes(dir / kExchangeFileName), kSelection);
+  EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+TEST(ReplyPlacement, ACompleteReplyTellsNothing) {
+  TTempDir dir;
+  TFakeHost host;
+  host.Folder = dir.Path();
+  TForm1 form(host);
+  WriteBytes(dir / kExchangeFileName, kSelection);
+  form.FormShow();
+  host.Edit = "4";
+  form.Button1Click();
+  ASSERT_TRUE(form.Closed());
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 0);
+  EXPECT_NE(ReadBytes(dir / kExchangeFileName), kSelection);
 }

@@ -8,6 +8,7 @@
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
@@ -90,6 +91,12 @@ class TFltkHost : public TFormHost {
   bool EscBetweenPoints() override { return escape_(); }
   void CloseWindow() override { window_.hide(); }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+  void ReplyNotPlaced() override {
+    fl_message_title(caption::kForm);
+    fl_message_font(kFont, kFontSize);
+    fl_close = "閉じる";
+    fl_alert("%s", message::kReplyNotPlaced);
+  }
 
   // Once shown, the window goes where FormShow put it: FLTK pulls new
   // windows onto the screen, and the outer size is known only once a window

@@ -2,12 +2,16 @@
 // exactly as the dialog performs it (shown, the distance typed, OK, closed),
 // without a window. With --esc-at K the ESC key reads as down from the K-th
 // question before a segment on (0: already at the first).
+// Exit codes: 0 the exchange is done; 2 OK left the dialog open, and it was
+// closed as Cancel does; 3 the reply could not be placed and the host's
+// selection is still in the exchange file; 64 a wrong command line.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "Captions.h"
 #include "Unit1.h"
 
 #ifdef _WIN32
@@ -33,8 +37,10 @@ class THeadlessHost : public TFormHost {
   bool EscBetweenPoints() override { return false; }  // the key is never down mid-segment
   void CloseWindow() override {}
   std::filesystem::path ProgramFolder() override { return folder_; }
+  void ReplyNotPlaced() override { replyNotPlaced_ = true; }
 
   const std::string& Status() const { return status_; }
+  bool ReplyWasNotPlaced() const { return replyNotPlaced_; }
 
  private:
   std::filesystem::path folder_;
@@ -42,11 +48,14 @@ class THeadlessHost : public TFormHost {
   long long escAt_;
   long long asked_ = 0;
   std::string status_;
+  bool replyNotPlaced_ = false;
 };
+
+constexpr int kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitUsage = 64;
 
 int Usage() {
   std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K]\n";
-  return 64;
+  return kExitUsage;
 }
 
 // The arguments, with the folder as a path that keeps any characters it has.
@@ -97,9 +106,16 @@ int main(int argc, char** argv) {
   TForm1 form(host);
   form.FormShow();
   form.Button1Click();
-  if (form.Closed()) return 0;
-  // OK left the dialog open: say why, and close it as Cancel does.
-  if (!host.Status().empty()) std::cerr << host.Status() << '\n';
-  form.Button2Click();
-  return 2;
+  int code = 0;
+  if (!form.Closed()) {
+    // OK left the dialog open: say why, and close it as Cancel does.
+    if (!host.Status().empty()) std::cerr << host.Status() << '\n';
+    form.Button2Click();
+    code = kExitLeftOpen;
+  }
+  if (host.ReplyWasNotPlaced()) {
+    std::cerr << message::kReplyNotPlaced << '\n';
+    code = kExitReplyNotPlaced;
+  }
+  return code;
 }

@@ -82,6 +82,10 @@ class TWin32Host : public TFormHost {
     DestroyWindow(App);
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+  void ReplyNotPlaced() override {
+    MessageBoxW(Form, Widen(message::kReplyNotPlaced).c_str(), Widen(caption::kForm).c_str(),
+                MB_OK | MB_ICONWARNING);
+  }
 
  private:
   TEscPoll<bool (*)()> escape_{&EscapeDown};
