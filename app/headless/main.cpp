@@ -13,6 +13,7 @@
 
 #include "Captions.h"
 #include "Unit1.h"
+#include "Version.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -54,7 +55,7 @@ class THeadlessHost : public TFormHost {
 constexpr int kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitUsage = 64;
 
 int Usage() {
-  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K]\n";
+  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K]\n       equidist-run --version\n";
   return kExitUsage;
 }
 
@@ -95,6 +96,10 @@ TArgs ReadArgs(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const TArgs args = ReadArgs(argc, argv);
+  if (args.Folder == "--version" && args.Rest.empty()) {
+    std::cout << "equidist-run " EQUIDIST_VERSION "\n";
+    return 0;
+  }
   if (args.Folder.empty() || (args.Rest.size() != 1 && args.Rest.size() != 3)) return Usage();
   long long escAt = -1;
   if (args.Rest.size() == 3) {
