@@ -338,6 +338,9 @@ no_temp_left() {
 # scaled V DPI: V pixels at 96 dpi scaled as MulDiv does, to the nearest.
 scaled() { echo $((($1 * $2 + 48) / 96)); }
 
+# window_dpi: the DPI Windows gives the dialog's window.
+window_dpi() { wine "$helper" layout '等距点Ｋ' | tr -d '\r' | sed -n 's/^dpi //p'; }
+
 # check_layout DPI [LEFT TOP]: the dialog's client area and controls are the
 # layout at 96 dpi scaled to DPI, and the dialog is centred on the cursor at
 # 400, 300 by its outer size, or has its top left corner at LEFT, TOP. Sets
@@ -397,9 +400,11 @@ windows_checks() {
     grep -q -x "$line" "$work/resources" || fail "no '$line' in the version resource"
   done
   grep -q '^FileDescription 等距点Ｋ：' "$work/resources" || fail "no Japanese file description"
+  local manifest
+  manifest=$(tr -s ' \n' ' ' <"$work/resources")
   for text in 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' '>PerMonitorV2, System</dpiAwareness>' \
     '>true</dpiAware>' 'level="asInvoker"' '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'; do
-    tr -s ' \n' ' ' <"$work/resources" | grep -q -F "$text" || fail "the manifest lacks $text"
+    [[ $manifest == *"$text"* ]] || fail "the manifest lacks $text"
   done
   [ "$(wine "$run_exe" --version | tr -d '\r')" = "equidist-run $version" ] || fail "equidist-run.exe --version"
   echo "   version $version in both programs; manifest with visual styles, per-monitor DPI, asInvoker"
@@ -475,7 +480,7 @@ windows_checks() {
   step="the layout at 96 dpi"
   dir=$work/dpi-96 && mkdir -p "$dir" && cp "$sample" "$dir/QZT_TEMP.TXT"
   start "$dir"
-  wine "$helper" layout '等距点Ｋ' | grep -q '^dpi 96' || fail "the dialog is not at 96 dpi"
+  [ "$(window_dpi)" = 96 ] || fail "the dialog is not at 96 dpi"
   check_layout 96
   local text96
   text96=$(text_height 96)
@@ -487,7 +492,7 @@ windows_checks() {
   set_dpi 144
   dir=$work/dpi-144 && mkdir -p "$dir" && cp "$sample" "$dir/QZT_TEMP.TXT"
   start "$dir"
-  wine "$helper" layout '等距点Ｋ' | grep -q '^dpi 144' || fail "the dialog is not aware of 144 dpi"
+  [ "$(window_dpi)" = 144 ] || fail "the dialog's window is not at 144 dpi"
   check_layout 144
   local text144 text192
   text144=$(text_height 144)
