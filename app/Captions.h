@@ -19,3 +19,13 @@ inline constexpr char kWalking[] = "連続線を検索中です[ESC:中断]";
 inline constexpr char kTooManyPoints[] = "分割点が多すぎます";
 inline constexpr char kOutOfMemory[] = "メモリが不足しています";
 }  // namespace status
+
+// Told at the close when the exchange file still holds the host's selection.
+namespace message {
+inline constexpr char kReplyNotPlaced[] =
+    "結果をホストCADに渡せませんでした。\n\n"
+    "ほかのプログラムが QZT_TEMP.TXT を使用中か、このフォルダーに書き込む権限がないため、"
+    "ファイルを書き換えることも削除することもできませんでした。\n\n"
+    "ファイルには選択した図形が残っています。ホストCADがこの図形を図面にもう一度追加したときは、"
+    "元に戻す操作で取り消してから、もう一度実行してください。";
+}  // namespace message

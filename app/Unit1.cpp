@@ -29,11 +29,13 @@ void TForm1::FormShow() {
 // The path is the one built when the form was shown, so that closing needs no
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
+  bool hostFileLeft = false;
   try {
-    SaveExchangeFile(exchangeFile_);
+    SaveExchangeFile(exchangeFile_, &hostFileLeft);
   } catch (const std::bad_alloc&) {
   }
   GaibuFree();
+  if (hostFileLeft) host_.ReplyNotPlaced();
 }
 
 void TForm1::Close() {

@@ -32,6 +32,9 @@ class TFormHost {
   // Edit1 takes the focus with its whole text selected, from wherever it was.
   virtual void FocusEdit() = 0;
   virtual std::filesystem::path ProgramFolder() = 0;
+  // At the close, when the reply could not be placed and the host's selection
+  // is still in the exchange file: the host would add it again.
+  virtual void ReplyNotPlaced() = 0;
 };
 
 class TForm1 {

@@ -54,3 +54,6 @@ echo "== the walk"
 echo
 echo "== the elliptical arc measure"
 "$bin/bench/ellipse_bench"
+echo
+echo "== replying 100,000 points: the save, and the same bytes written without and with the flush to the disk"
+"$bin/bench/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -289,7 +289,8 @@ class TRecordParser {
 void ParseLine(std::string_view line) { TRecordParser().Parse(line); }
 
 bool LoadExchangeFile(const std::filesystem::path& path) {
-  TFileReader file;
+  TLockWait wait;  // for a program that still holds the fresh file
+  TFileReader file(&wait);
   if (!file.Open(path)) return false;  // missing, unreadable, or not a regular file
   try {
     TLineSource lines(file);

@@ -100,6 +100,14 @@ class TBlockWriter {
   std::string buf_;
 };
 
+// Our own temporary file goes in any case; a hold on it (a scanner looking at
+// the fresh file) is waited out for a moment even when the time for the
+// exchange file is up.
+void RemoveTemp(const std::filesystem::path& temp) {
+  TLockWait wait(std::chrono::seconds(1));
+  RemoveFile(temp, &wait);
+}
+
 // The records as lines with CR LF. A record ending in a double quote (the
 // opening quote of a text) is joined with the record after it into one line,
 // which the reader takes back as one token.
@@ -118,11 +126,13 @@ bool WriteReply(TFileWriter& file) {
   return out.Flush();
 }
 
-// Rewrites the file where it stands: for a folder where no new file can be made.
-bool RewriteInPlace(const std::filesystem::path& path) {
-  TFileWriter file;
+// Rewrites the file where it stands: for a folder where no new file can be
+// made. `touched` tells whether the file was opened, and so emptied.
+bool RewriteInPlace(const std::filesystem::path& path, TLockWait& wait, bool& touched) {
+  TFileWriter file(&wait);
   if (!file.Create(path, false)) return false;
-  if (WriteReply(file) && file.Close()) return true;
+  touched = true;
+  if (WriteReply(file) && file.Flush() && file.Close()) return true;
   // Never leave part of a reply: empty the file before trying to delete it.
   file.Truncate();
   file.Close();
@@ -131,13 +141,19 @@ bool RewriteInPlace(const std::filesystem::path& path) {
 
 }  // namespace
 
-bool SaveExchangeFile(const std::filesystem::path& path) {
+bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft) {
+  if (hostFileLeft) *hostFileLeft = false;
+  // Other programs' holds on the files are waited out, but not for longer
+  // than this in all.
+  TLockWait wait;
   // The reply goes to a new file beside the exchange file first, which then
-  // takes its place, so that the host never reads half a reply.
+  // takes its place, so that the host never reads half a reply; it is on the
+  // disk before, so that a crash after the exit leaves the one or the other.
   std::filesystem::path temp;
   bool created = false;
+  bool touched = false;  // the exchange file itself was emptied
   try {
-    TFileWriter file;
+    TFileWriter file(&wait);
     for (int attempt = 0; attempt < 100 && !created; ++attempt) {
       std::string suffix = ".";
       suffix += std::to_string(ProcessId());
@@ -149,19 +165,19 @@ bool SaveExchangeFile(const std::filesystem::path& path) {
       created = file.Create(temp, true);
     }
     if (created) {
-      const bool written = WriteReply(file) && file.Close();
-      if (written && MoveFileOver(temp, path)) return true;
+      const bool written = WriteReply(file) && file.Flush() && file.Close();
+      if (written && MoveFileOver(temp, path, &wait)) return true;
       file.Close();
-      RemoveFile(temp);
+      RemoveTemp(temp);
       created = false;
     }
-    if (RewriteInPlace(path)) return true;
+    if (RewriteInPlace(path, wait, touched)) return true;
   } catch (const std::exception&) {
-    if (created) RemoveFile(temp);
+    if (created) RemoveTemp(temp);
   }
   // The host must not read its own selection back as if it were the reply.
   try {
-    RemoveFile(path);
+    if (!RemoveFile(path, &wait) && !touched && IsRegularFile(path) && hostFileLeft) *hostFileLeft = true;
   } catch (const std::exception&) {  // no memory even for the path's wide form
   }
   return false;

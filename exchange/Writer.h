@@ -27,6 +27,8 @@ struct TReplyMark {
 TReplyMark MarkReply();
 void RewindReply(const TReplyMark& mark);
 
-// Replaces the exchange file with the reply ("hq" alone when there is none).
-// On failure no exchange file remains, nor any temporary file.
-bool SaveExchangeFile(const std::filesystem::path& path);
+// Replaces the exchange file with the reply ("hq" alone when there is none),
+// waiting a few seconds at most for other programs that hold the file. On
+// failure no temporary file remains, and the exchange file is deleted; where
+// even that fails, `hostFileLeft` is set: the host's selection is still there.
+bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr);

@@ -43,6 +43,7 @@ class TFuzzHost : public TFormHost {
   void CloseWindow() override {}
   void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return Folder; }
+  void ReplyNotPlaced() override { std::abort(); }  // the folder is always writable
 
  private:
   long segments_ = 0, points_ = 0;

@@ -30,6 +30,14 @@ step "Windows program, cross-compiled"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
+step "packages: the Windows zip, the Linux install"
+cpack --preset win64 >/dev/null
+tests/package/check.sh build-mingw
+installed=$(mktemp -d)
+cmake --install build --prefix "$installed" >/dev/null
+[ -x "$installed/bin/equidist" ] && [ -x "$installed/bin/equidist-run" ] || { echo "install: a program is missing"; exit 1; }
+rm -rf "$installed"
+
 step "end to end: the dialogs under Xvfb, equidist.exe under Wine"
 tests/e2e/e2e.sh build build-mingw
 

@@ -8,6 +8,7 @@
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
@@ -95,6 +96,12 @@ class TFltkHost : public TFormHost {
     edit_.position(edit_.size(), 0);  // the cursor at the end, the whole text selected
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+  void ReplyNotPlaced() override {
+    fl_message_title(caption::kForm);
+    fl_message_font(kFont, kFontSize);
+    fl_close = "閉じる";
+    fl_alert("%s", message::kReplyNotPlaced);
+  }
 
   // Once shown, the window goes where FormShow put it: FLTK pulls new
   // windows onto the screen, and the outer size is known only once a window

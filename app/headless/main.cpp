@@ -3,13 +3,18 @@
 // typed, OK, closed), without a window. With --esc-at K the ESC key reads as
 // down from the K-th question before a segment on (0: already at the first).
 // --threads N walks elliptical arcs on N threads instead of one per core.
+// Exit codes: 0 the exchange is done; 2 OK left the dialog open, and it was
+// closed as Cancel does; 3 the reply could not be placed and the host's
+// selection is still in the exchange file; 64 a wrong command line.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "app/Ahead.h"
+#include "app/Captions.h"
 #include "app/Unit1.h"
 
 #ifdef _WIN32
@@ -36,8 +41,10 @@ class THeadlessHost : public TFormHost {
   void CloseWindow() override {}
   void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return folder_; }
+  void ReplyNotPlaced() override { replyNotPlaced_ = true; }
 
   const std::string& Status() const { return status_; }
+  bool ReplyWasNotPlaced() const { return replyNotPlaced_; }
 
  private:
   std::filesystem::path folder_;
@@ -45,11 +52,14 @@ class THeadlessHost : public TFormHost {
   long long escAt_;
   long long asked_ = 0;
   std::string status_;
+  bool replyNotPlaced_ = false;
 };
 
+constexpr int kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitUsage = 64;
+
 int Usage() {
-  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K] [--threads N]\n";
-  return 64;
+  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K] [--threads N]\n       equidist-run --version\n";
+  return kExitUsage;
 }
 
 // A whole number from 0 up, or -1.
@@ -96,6 +106,10 @@ TArgs ReadArgs(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const TArgs args = ReadArgs(argc, argv);
+  if (args.Folder == "--version" && args.Rest.empty()) {
+    std::cout << "equidist-run " EQUIDIST_VERSION "\n";
+    return 0;
+  }
   if (args.Folder.empty() || args.Rest.size() % 2 != 1) return Usage();
   long long escAt = -1;
   for (size_t i = 1; i < args.Rest.size(); i += 2) {
@@ -111,9 +125,16 @@ int main(int argc, char** argv) {
   TForm1 form(host);
   form.FormShow();
   form.Button1Click();
-  if (form.Closed()) return 0;
-  // OK left the dialog open: say why, and close it as Cancel does.
-  if (!host.Status().empty()) std::cerr << host.Status() << '\n';
-  form.Button2Click();
-  return 2;
+  int code = 0;
+  if (!form.Closed()) {
+    // OK left the dialog open: say why, and close it as Cancel does.
+    if (!host.Status().empty()) std::cerr << host.Status() << '\n';
+    form.Button2Click();
+    code = kExitLeftOpen;
+  }
+  if (host.ReplyWasNotPlaced()) {
+    std::cerr << message::kReplyNotPlaced << '\n';
+    code = kExitReplyNotPlaced;
+  }
+  return code;
 }

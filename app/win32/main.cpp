@@ -1,10 +1,12 @@
 // equidist.exe: the dialog as a native Win32 window. A hidden application
 // window owns the form and carries the title on the task-bar button; the
-// form's controls sit at fixed pixel positions, and the dialog keys (Enter,
-// Esc, Tab, Alt+letter) go through IsDialogMessageW.
+// form's controls sit at the layout's pixel positions scaled to the screen's
+// DPI, and the dialog keys (Enter, Esc, Tab, Alt+letter) go through
+// IsDialogMessageW.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+#include <commctrl.h>
 #include <imm.h>
 
 #include <string>
@@ -14,12 +16,28 @@
 #include "app/EscPoll.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
+#include "app/win32/Dpi.h"
 
 namespace {
 
 constexpr COLORREF kFormColour = RGB(166, 202, 240);
 constexpr COLORREF kStatusColour = RGB(128, 179, 234);  // 15381376 as 0x00BBGGRR
 constexpr int kClientWidth = 295, kClientHeight = 89;
+// The controls at 96 dpi, in creation order, which is also the tab order of
+// Edit1, Button1 and Button2. Label3 is docked to the bottom edge.
+struct TPlace {
+  int X, Y, W, H;
+};
+constexpr TPlace kLabel1{8, 12, 52, 13}, kLabel2{168, 16, 14, 13},
+    kLabel3{0, kClientHeight - 13, kClientWidth, 13}, kEdit1{80, 8, 81, 21}, kButton1{80, 40, 81, 25},
+    kButton2{176, 40, 113, 25};
+constexpr int kFontHeight = 13;  // pixels at 96 dpi
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
+#ifndef WM_GETDPISCALEDSIZE
+constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
+#endif
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr wchar_t kFormClass[] = L"TForm1";
 constexpr wchar_t kAppClass[] = L"TApplication";
@@ -87,6 +105,10 @@ class TWin32Host : public TFormHost {
     SendMessageW(Edit, EM_SETSEL, 0, -1);
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
+  void ReplyNotPlaced() override {
+    MessageBoxW(Form, Widen(message::kReplyNotPlaced).c_str(), Widen(caption::kForm).c_str(),
+                MB_OK | MB_ICONWARNING);
+  }
 
  private:
   TEscPoll<bool (*)()> escape_{&EscapeDown};
@@ -97,6 +119,52 @@ TForm1 Form1(Host);
 HBRUSH FormBrush, StatusBrush;
 HWND LastFocus;  // the control that had the focus when the form was left
 
+// The form's controls with their places at 96 dpi, and the font they share.
+struct TControl {
+  HWND Window;
+  TPlace Place;
+};
+TControl Controls[6];
+HFONT Font;
+
+SIZE ClientSize(UINT dpi) { return {Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)}; }
+
+// Sizes the form, its controls and their font for `dpi`, with the form's top
+// left corner at `at`, or where it is. The client area is the layout's, scaled.
+void Layout(UINT dpi, const POINT* at = nullptr) {
+  const HFONT font = CreateFontW(-Scaled(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 FIXED_PITCH | FF_MODERN, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");  // ＭＳ ゴシック
+  const SIZE client = ClientSize(dpi);
+  for (const TControl& c : Controls) {
+    const TPlace& p = c.Place;
+    const int height = Scaled(p.H, dpi);
+    if (c.Window == Host.Status)  // docked to the bottom edge, whatever the rounding
+      MoveWindow(c.Window, 0, client.cy - height, client.cx, height, FALSE);
+    else
+      MoveWindow(c.Window, Scaled(p.X, dpi), Scaled(p.Y, dpi), Scaled(p.W, dpi), height, FALSE);
+    SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  if (Font) DeleteObject(Font);
+  Font = font;
+
+  RECT r{};
+  GetWindowRect(Host.Form, &r);
+  const POINT corner = at ? *at : POINT{r.left, r.top};
+  SIZE outer = OuterSize(client, kFormStyle, dpi);
+  constexpr UINT kFlags = SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(Host.Form, nullptr, corner.x, corner.y, outer.cx, outer.cy, kFlags);
+  // Where the frame differs from what was reckoned, the client area decides.
+  RECT inner{};
+  GetClientRect(Host.Form, &inner);
+  if (inner.right != client.cx || inner.bottom != client.cy) {
+    outer.cx += client.cx - inner.right;
+    outer.cy += client.cy - inner.bottom;
+    SetWindowPos(Host.Form, nullptr, 0, 0, outer.cx, outer.cy, kFlags | SWP_NOMOVE);
+  }
+  RedrawWindow(Host.Form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
@@ -105,6 +173,8 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_CTLCOLORBTN:  // the corners around the buttons
+      return reinterpret_cast<LRESULT>(FormBrush);
     case WM_CTLCOLORSTATIC: {
       const bool status = reinterpret_cast<HWND>(lp) == Host.Status;
       const HDC dc = reinterpret_cast<HDC>(wp);
@@ -128,6 +198,17 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_GETDPISCALEDSIZE: {  // about to move to a screen of another DPI: the size there
+      const auto dpi = static_cast<UINT>(wp);
+      *reinterpret_cast<SIZE*>(lp) = OuterSize(ClientSize(dpi), kFormStyle, dpi);
+      return TRUE;
+    }
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      const POINT corner{suggested->left, suggested->top};
+      Layout(HIWORD(wp), &corner);
+      return 0;
+    }
     case WM_CLOSE:
       Form1.Close();
       return 0;
@@ -153,12 +234,14 @@ LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND Control(const wchar_t* cls, std::string_view text, DWORD style, DWORD exStyle, int x, int y,
-             int w, int h, int id, HFONT font) {
-  HWND c = CreateWindowExW(exStyle, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                           Host.Form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+// Creates a control of the form; Layout gives it its place and font.
+HWND Control(int index, const wchar_t* cls, std::string_view text, DWORD style, DWORD exStyle,
+             const TPlace& place, int id) {
+  const HWND c = CreateWindowExW(exStyle, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.X,
+                                 place.Y, place.W, place.H, Host.Form,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                 nullptr);
+  Controls[index] = {c, place};
   return c;
 }
 
@@ -188,18 +271,12 @@ bool CreateWindows(HINSTANCE inst) {
                               inst, nullptr);
   if (!Host.App || !Host.Form) return false;
 
-  // Character height 13 pixels, whatever the screen's DPI.
-  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           FIXED_PITCH | FF_MODERN, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");  // ＭＳ ゴシック
-  // In creation order, which is also the tab order: Edit1, Button1, Button2.
-  Control(L"STATIC", caption::kDistance, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 8, 12, 52, 13, -1, font);
-  Control(L"STATIC", caption::kUnit, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 168, 16, 14, 13, -1, font);
-  Host.Status = Control(L"STATIC", "Label3", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
-                        kClientHeight - 13, kClientWidth, 13, -1, font);
-  Host.Edit = Control(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, 8, 81, 21, -1, font);
-  Control(L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 80, 40, 81, 25, IDOK, font);
-  Control(L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, 176, 40, 113, 25, IDCANCEL, font);
+  Control(0, L"STATIC", caption::kDistance, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLabel1, -1);
+  Control(1, L"STATIC", caption::kUnit, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLabel2, -1);
+  Host.Status = Control(2, L"STATIC", "Label3", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, kLabel3, -1);
+  Host.Edit = Control(3, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kEdit1, -1);
+  Control(4, L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kButton1, IDOK);
+  Control(5, L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, kButton2, IDCANCEL);
   // Digits are typed as plain single-byte characters: no input method here.
   ImmAssociateContext(Host.Edit, nullptr);
   return true;
@@ -208,9 +285,16 @@ bool CreateWindows(HINSTANCE inst) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
+  const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&styles);  // the controls in the system's visual style
   FormBrush = CreateSolidBrush(kFormColour);
   StatusBrush = CreateSolidBrush(kStatusColour);
   if (!CreateWindows(inst)) return 0;
+  // Sized for the screen under the cursor, where the form opens: its outer
+  // size places it there.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  Layout(DpiAtPoint(cursor));
   Form1.FormShow();
   ShowWindow(Host.App, SW_SHOWNOACTIVATE);
   ShowWindow(Host.Form, SW_SHOW);

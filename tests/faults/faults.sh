@@ -87,6 +87,16 @@ run "$dir" 4
 cmp -s "$dir/QZT_TEMP.TXT" "$want" || fail "the reply was not written in place"
 no_temp "$dir" && ok
 
+# Nothing can replace, empty or delete the host's selection: it stays, and
+# equidist-run says so with an exit code of its own.
+case_dir read-only-file-in-a-read-only-folder
+cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 444 "$dir/QZT_TEMP.TXT" && chmod 555 "$dir"
+run "$dir" 4
+[ $rc = 3 ] || fail "exit code $rc"
+grep -q "QZT_TEMP.TXT" "$work/stderr" || fail "no message on standard error: $(cat "$work/stderr")"
+cmp -s "$dir/QZT_TEMP.TXT" "$sample" || fail "the selection was changed"
+no_temp "$dir" && ok
+
 # A reply that does not fit: the process may write at most 1 KB per file.
 case_dir full-disk
 printf 'hp1 0 0\r\n0 0 100 0\r\n' >"$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"

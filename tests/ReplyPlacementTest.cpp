@@ -1,0 +1,150 @@
+// Placing the reply where the exchange file is: the wait for other programs'
+// holds, and what the dialog does when the host's selection cannot be
+// replaced nor deleted.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "FakeHost.h"
+#include "exchange/FileIO.h"
+#include "exchange/KdxGaibu.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Sets or clears the immutable flag, which keeps even root from replacing,
+// writing or deleting the file. False where the file system or the process
+// does not allow it.
+bool SetImmutable(const std::filesystem::path& file, bool on) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (ok) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return ok;
+}
+
+// The exchange file as no program can change it: immutable for root, a
+// read-only file in a read-only folder for anybody else. Undone at the end.
+class TUnchangeable {
+ public:
+  TUnchangeable(const TTempDir& dir, const std::filesystem::path& file) : dir_(dir), file_(file) {
+    if (::geteuid() == 0) {
+      ok_ = SetImmutable(file_, true);
+    } else {
+      ok_ = ::chmod(file_.c_str(), 0444) == 0 && ::chmod(dir_.Path().c_str(), 0555) == 0;
+    }
+  }
+  ~TUnchangeable() {
+    if (::geteuid() == 0) SetImmutable(file_, false);
+    ::chmod(dir_.Path().c_str(), 0755);
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  const TTempDir& dir_;
+  std::filesystem::path file_;
+  bool ok_ = false;
+};
+
+const std::string kSelection = "hp1 0 0\r\n0 0 10 0\r\n";
+
+size_t FilesIn(const TTempDir& dir) {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
+}
+
+}  // namespace
+
+TEST(LockWait, WaitsGrowAndEndWithTheTime) {
+  TLockWait none(milliseconds(0));
+  EXPECT_FALSE(none.Sleep());
+
+  // 20 + 40 + 80 ms, then the 10 ms that are left: four waits at most, fewer
+  // when the machine is slow to wake the test.
+  const auto start = std::chrono::steady_clock::now();
+  TLockWait wait(milliseconds(150));
+  int waits = 0;
+  while (wait.Sleep()) ++waits;
+  EXPECT_GE(waits, 1);
+  EXPECT_LE(waits, 4);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(150));
+  EXPECT_FALSE(wait.Sleep());  // and stays over
+}
+
+TEST(ReplyPlacement, ReplacedOrDeletedLeavesNoHostFile) {
+  GaibuInit();
+  TTempDir dir;
+  bool hostFileLeft = true;
+  WriteBytes(dir / "QZT_TEMP.TXT", kSelection);
+  EXPECT_TRUE(SaveExchangeFile(dir / "QZT_TEMP.TXT", &hostFileLeft));
+  EXPECT_FALSE(hostFileLeft);
+  EXPECT_EQ(ReadBytes(dir / "QZT_TEMP.TXT"), "hq\r\n");
+
+  // A directory in the file's place is no selection the host could read.
+  std::filesystem::remove(dir / "QZT_TEMP.TXT");
+  std::filesystem::create_directory(dir / "QZT_TEMP.TXT");
+  hostFileLeft = true;
+  EXPECT_FALSE(SaveExchangeFile(dir / "QZT_TEMP.TXT", &hostFileLeft));
+  EXPECT_FALSE(hostFileLeft);
+}
+
+TEST(ReplyPlacement, AFileThatCannotChangeIsReportedAndKept) {
+  GaibuInit();
+  TTempDir dir;
+  WriteBytes(dir / "QZT_TEMP.TXT", kSelection);
+  TUnchangeable lock(dir, dir / "QZT_TEMP.TXT");
+  if (!lock.Ok()) GTEST_SKIP() << "the file cannot be made unchangeable here";
+  AddOutLine("pt 1 2");
+  bool hostFileLeft = false;
+  EXPECT_FALSE(SaveExchangeFile(dir / "QZT_TEMP.TXT", &hostFileLeft));
+  EXPECT_TRUE(hostFileLeft);
+  EXPECT_EQ(ReadBytes(dir / "QZT_TEMP.TXT"), kSelection);
+  EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file
+}
+
+// Shown, OK, closed: the dialog tells the user once, after the file was
+// given up and before the window goes; then late input changes nothing.
+TEST(ReplyPlacement, TheDialogTellsWhenTheSelectionStays) {
+  TTempDir dir;
+  TFakeHost host;
+  host.Folder = dir.Path();
+  TForm1 form(host);
+  WriteBytes(dir / kExchangeFileName, kSelection);
+  form.FormShow();
+  TUnchangeable lock(dir, dir / kExchangeFileName);
+  if (!lock.Ok()) GTEST_SKIP() << "the file cannot be made unchangeable here";
+  host.Edit = "4";
+  form.Button1Click();
+  form.Button2Click();
+  ASSERT_GE(host.Log.size(), 2u);
+  EXPECT_EQ(host.Log[host.Log.size() - 2], "reply not placed");
+  EXPECT_EQ(host.Log.back(), "close");
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 1);
+  EXPECT_EQ(ReadBytes(dir / kExchangeFileName), kSelection);
+  EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+TEST(ReplyPlacement, ACompleteReplyTellsNothing) {
+  TTempDir dir;
+  TFakeHost host;
+  host.Folder = dir.Path();
+  TForm1 form(host);
+  WriteBytes(dir / kExchangeFileName, kSelection);
+  form.FormShow();
+  host.Edit = "4";
+  form.Button1Click();
+  ASSERT_TRUE(form.Closed());
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 0);
+  EXPECT_NE(ReadBytes(dir / kExchangeFileName), kSelection);
+}
