@@ -422,7 +422,10 @@ set_dpi() {
 
 windows_checks() {
   echo "== wine: Windows only"
-  local want=$work/headless-wine/QZT_TEMP.TXT t1 t2 t3 version
+  local want=$work/sample-at-4 t1 t2 t3 version
+  program=wine
+  headless_reply "$sample" 4
+  cp "$work/headless-wine/QZT_TEMP.TXT" "$want"
 
   step="version resource and manifest"
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$mingw/CMakeCache.txt")
