@@ -19,11 +19,11 @@ declare -A secs
 exchange() {
   local name=$1 kind=$2 n=$3 d=$4 times=() kb=0
   mkdir -p "$work/$name"
-  "$bin/bench/gen-exchange" "$kind" "$n" "$work/$name.in"
+  "$bin/bin/gen-exchange" "$kind" "$n" "$work/$name.in"
   for ((r = 0; r < runs; r++)); do
     cp "$work/$name.in" "$work/$name/QZT_TEMP.TXT"
     local t0=$EPOCHREALTIME
-    /usr/bin/time -f "%M" -o "$work/time" "$bin/app/headless/equidist-run" "$work/$name" "$d"
+    /usr/bin/time -f "%M" -o "$work/time" "$bin/bin/equidist-run" "$work/$name" "$d"
     times+=("$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }')")
     read -r m <"$work/time"
     [ "$m" -gt "$kb" ] && kb=$m
@@ -47,13 +47,13 @@ echo "ratio arcs 10k / 1k:      $(ratio arcs-10k arcs-1k)"
 
 echo
 echo "== reading (target: at least 150 MB/s; the benchmark reports MiB/s)"
-"$bin/bench/reader_bench"
+"$bin/bin/reader_bench"
 echo
 echo "== the walk"
-"$bin/bench/walk_bench"
+"$bin/bin/walk_bench"
 echo
 echo "== the elliptical arc measure"
-"$bin/bench/ellipse_bench"
+"$bin/bin/ellipse_bench"
 echo
 echo "== replying 100,000 points: the save, and the same bytes written without and with the flush to the disk"
-"$bin/bench/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+"$bin/bin/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

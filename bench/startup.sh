@@ -12,7 +12,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/equidist-startup.XXXXXX")
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-until [ -s "$work/display" ]; do sleep 0.05; done
+deadline=$((SECONDS + 20))
+until [ -s "$work/display" ]; do
+  [ $SECONDS -lt $deadline ] || { echo "Xvfb did not start" >&2; exit 1; }
+  sleep 0.05
+done
 export DISPLAY=:$(cat "$work/display")
 cp samples/QZT_TEMP.TXT "$work/"
 
@@ -24,8 +28,10 @@ measure() {
     local t0 t1
     t0=$(date +%s%N)
     "$@" >/dev/null 2>&1 &
-    local pid=$!
-    until $finder >/dev/null 2>&1; do :; done
+    local pid=$! deadline=$((SECONDS + 60))
+    until $finder >/dev/null 2>&1; do
+      [ $SECONDS -lt $deadline ] || { echo "$name: no window within 60 s" >&2; exit 1; }
+    done
     t1=$(date +%s%N)
     times+=($(((t1 - t0) / 1000000)))
     xdotool key Escape
@@ -39,12 +45,12 @@ measure() {
 fltk_shown() { [ -n "$(xdotool search --onlyvisible --class '^equidist$')" ]; }
 wine_shown() { [ -n "$(xdotool search --onlyvisible --name '^等距点Ｋ$')" ]; }
 
-cp build/app/fltk/equidist "$work/"
+cp build/bin/equidist "$work/"
 measure "equidist (FLTK)" fltk_shown "$work/equidist"
 
-if [ -x build-mingw/app/win32/equidist.exe ] && [ -d build-mingw/wineprefix ]; then
+if [ -x build-mingw/bin/equidist.exe ] && [ -d build-mingw/wineprefix ]; then
   export WINEPREFIX=$PWD/build-mingw/wineprefix WINEDEBUG=-all
-  cp build-mingw/app/win32/equidist.exe "$work/"
+  cp build-mingw/bin/equidist.exe "$work/"
   wineserver -p  # stays up between the runs
   measure "equidist.exe (Wine, server up)" wine_shown wine "$work/equidist.exe"
 fi

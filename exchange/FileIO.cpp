@@ -162,7 +162,7 @@ bool RemoveFile(const std::filesystem::path& path, TLockWait* wait) {
   const std::wstring p = Win32Path(path);
   const DWORD attrs = GetFileAttributesW(p.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(p.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+  if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(p.c_str(), attrs & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   return Retrying(wait, p, DELETE, [&] { return DeleteFileW(p.c_str()) != 0; });
 }
 

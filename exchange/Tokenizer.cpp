@@ -14,7 +14,7 @@ enum TByteClass : uint8_t { kKeep, kDrop, kLead, kQuote, kEquals, kBlank };
 
 constexpr auto kByteClasses = [] {
   std::array<TByteClass, 256> t{};
-  for (int c = 0; c < 256; ++c) {
+  for (size_t c = 0; c < 256; ++c) {
     if (IsLeadByte(static_cast<unsigned char>(c))) t[c] = kLead;
     else if (c == '"') t[c] = kQuote;
     else if (c == '=') t[c] = kEquals;
@@ -137,7 +137,7 @@ size_t FindChar(std::string_view text, std::string_view needle) {
   // A byte search first: only a find needs the walk over the characters.
   for (size_t p = text.find(needle); p != std::string_view::npos; p = text.find(needle, p + 1)) {
     size_t i = 0;
-    while (i < p) i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    while (i < p) i += IsLeadByte(static_cast<unsigned char>(text[i])) ? size_t{2} : size_t{1};
     if (i == p) return p;
   }
   return std::string_view::npos;

@@ -34,11 +34,18 @@ scratch=$(mktemp -d "$PWD/build-fuzz/tmp.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
 echo "fuzzing $target for $seconds s"
+# The fuzzer's own exit status counts, not only the artifacts it writes.
+status=0
 TMPDIR=$scratch ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  "build-fuzz/fuzz/$target" "$corpus" -max_total_time="$seconds" -max_len=8192 -timeout=60 \
+  "build-fuzz/bin/$target" "$corpus" -max_total_time="$seconds" -max_len=8192 -timeout=60 \
   -rss_limit_mb=4096 -artifact_prefix="$findings/$target-" -print_final_stats=1 \
-  2>&1 | tee "build-fuzz/$target.log" | grep -E "^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY|stat::" || true
+  2>&1 | tee "build-fuzz/$target.log" | { grep -E "^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY|stat::" || true; } ||
+  status=$?
 if ls "$findings/$target-"* >/dev/null 2>&1; then
   echo "FINDINGS in $findings:" && ls "$findings/$target-"*
+  exit 1
+fi
+if [ $status != 0 ]; then
+  echo "the fuzzer failed (exit $status) without a finding; see build-fuzz/$target.log"
   exit 1
 fi

@@ -9,33 +9,31 @@ distance=${1:-10}
 scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target equidist equidist-run
+bin=build/bin
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  folder=build/app/fltk
-  echo "Opening the dialog; type a distance in mm and press Enter (Esc cancels)."
-else
-  folder=build/app/headless
-  echo "No display is available, so the dialog cannot open."
-  echo "Running the same exchange without a window: equidist-run $folder $distance"
-fi
-
-# The sample goes beside the program, unless an exchange file is there already.
-exchange=$folder/QZT_TEMP.TXT
+# The sample goes beside the program, unless an exchange file is there
+# already, and goes again however the run ends: the next run starts from the
+# sample, not from this one's reply.
+exchange=$bin/QZT_TEMP.TXT
 placed=0
+cleanup() { [ $placed = 0 ] || rm -f "$exchange"; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
 if [ ! -e "$exchange" ]; then
   cp samples/QZT_TEMP.TXT "$exchange"
   placed=1
 fi
 
 status=0
-if [ "$folder" = build/app/fltk ]; then
-  "$folder/equidist"
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Opening the dialog; type a distance in mm and press Enter (Esc cancels)."
+  "$bin/equidist" || status=$?
 else
-  "$folder/equidist-run" "$folder" "$distance" || status=$?
+  echo "No display is available, so the dialog cannot open."
+  echo "Running the same exchange without a window: equidist-run $bin $distance"
+  "$bin/equidist-run" "$bin" "$distance" || status=$?
 fi
 
 echo "---- the reply in $exchange (Shift-JIS, shown as UTF-8):"
 iconv -f CP932 -t UTF-8 "$exchange" | tr -d '\r'
-# The next run starts from the sample again.
-[ $placed = 1 ] && rm -f "$exchange"
 exit $status

@@ -13,6 +13,11 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j"$(nproc)"
 
+step "a plain Release build with Clang, as a packager would make it"
+cmake -S . -B build-plain -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-plain
+ctest --test-dir build-plain -j"$(nproc)" --output-on-failure
+
 step "the same under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
@@ -34,9 +39,9 @@ step "packages: the Windows zip, the Linux install"
 cpack --preset win64 >/dev/null
 tests/package/check.sh build-mingw
 installed=$(mktemp -d)
+trap 'rm -rf "$installed"' EXIT
 cmake --install build --prefix "$installed" >/dev/null
 [ -x "$installed/bin/equidist" ] && [ -x "$installed/bin/equidist-run" ] || { echo "install: a program is missing"; exit 1; }
-rm -rf "$installed"
 
 step "end to end: the dialogs under Xvfb, equidist.exe under Wine"
 tests/e2e/e2e.sh build build-mingw

@@ -55,7 +55,7 @@ class TFakeHost : public TFormHost {
     }
   }
   std::filesystem::path ProgramFolder() override { return Folder; }
-  void ReplyNotPlaced() override { Log.push_back("reply not placed"); }
+  void ReplyNotPlaced() override { Log.push_back("selection left"); }
 };
 
 // The reply of one exchange from a fresh start: shown on `input`, `distance`

@@ -84,12 +84,15 @@ TEST(ReadFloatText, QuickPathMatchesFullConversion) {
     std::string s;
     if (rng() % 2) s += '-';
     const int digits = 1 + static_cast<int>(rng() % 24);
-    const int point = static_cast<int>(rng() % (digits + 1));
+    const int point = static_cast<int>(rng() % static_cast<unsigned>(digits + 1));
     for (int d = 0; d < digits; ++d) {
       if (d == point && d > 0) s += '.';
       s += static_cast<char>('0' + rng() % 10);
     }
-    if (rng() % 3 == 0) s += "e" + std::to_string(static_cast<int>(rng() % 81) - 40);
+    if (rng() % 3 == 0) {
+      s += 'e';
+      s += std::to_string(static_cast<int>(rng() % 81) - 40);
+    }
     double got = 0;
     ASSERT_TRUE(Float(s, got)) << s;
     const double want = static_cast<double>(std::strtold(s.c_str(), nullptr));
@@ -106,8 +109,8 @@ TEST(ReadFloatText, FewDecimalsMatchTheExtendedConversion) {
     const int decimals = static_cast<int>(rng() % 4);
     std::string s = std::to_string(mant);
     if (decimals > 0) {
-      while (s.size() <= static_cast<size_t>(decimals)) s.insert(0, "0");
-      s.insert(s.size() - static_cast<size_t>(decimals), ".");
+      while (s.size() <= static_cast<size_t>(decimals)) s.insert(s.begin(), '0');
+      s.insert(s.end() - decimals, '.');
     }
     double got = 0;
     ASSERT_TRUE(Float(s, got)) << s;
@@ -162,10 +165,10 @@ TEST(GeneralFloat, DigitsMatchTheExactValue) {
     int exp = std::atoi(e + 1);
     std::string keep = digits.substr(0, 15);
     if (digits[15] >= '5') {
-      int k = 14;
-      while (k >= 0 && keep[k] == '9') keep[k--] = '0';
-      if (k >= 0) ++keep[k];
-      else keep = "1" + keep.substr(0, 14), ++exp;
+      size_t k = 15;
+      while (k > 0 && keep[k - 1] == '9') keep[--k] = '0';
+      if (k > 0) ++keep[k - 1];
+      else keep.pop_back(), keep.insert(keep.begin(), '1'), ++exp;
     }
     const std::string got = General(v);
     std::string gotDigits;

@@ -67,6 +67,8 @@ void ExpectSoundTables() {
   EXPECT_LE(OutLineCount, OutLines.Length());
 }
 
+constexpr char kDistance[] = "7";
+
 class OutOfMemory : public ::testing::Test {
  protected:
   TTempDir dir;
@@ -100,7 +102,7 @@ TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
     host.Folder = dir.Path();
     TForm1 form(host);
     form.ExeFolder = dir.Path();
-    host.Edit = "7";
+    host.Edit = std::string(kDistance);
     form.Button1Click();
     form.Button2Click();
     WriteBytes(dir / kExchangeFileName, input);
@@ -112,7 +114,7 @@ TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
 // own and the state as read; the next OK replies as one OK would.
 TEST_F(OutOfMemory, DivisionTakesEverythingBackAtEveryAllocation) {
   const std::string input = Selection();
-  const std::string want = OneOkReply(dir.Path(), input, "7");
+  const std::string want = OneOkReply(dir.Path(), input, kDistance);
   ASSERT_NE(want, "hq\r\n");
   for (const bool exhausted : {false, true}) {
     for (long long at = 1;; ++at) {
@@ -123,7 +125,7 @@ TEST_F(OutOfMemory, DivisionTakesEverythingBackAtEveryAllocation) {
       form.FormShow();
       const int32_t arcs = ArcCount, order = EntityOrderCount;
       const double ellipseStart = Arcs[0].StartAngle;
-      host.Edit = "7";
+      host.Edit = std::string(kDistance);
       Arm(at, exhausted);
       form.Button1Click();
       const bool struck = Disarm();

@@ -111,7 +111,7 @@ TEST_F(Reader, DefaultsAfterInit) {
   EXPECT_EQ(SheetWidth, 1189.0);
   EXPECT_EQ(SheetHeight, 841.0);
   for (double s : GroupScales) EXPECT_EQ(s, 1.0);
-  for (int k = 1; k <= 10; ++k) {
+  for (size_t k = 1; k <= 10; ++k) {
     EXPECT_EQ(TextKinds[k].Width, 3.0);
     EXPECT_EQ(TextKinds[k].Height, 3.0);
     EXPECT_EQ(TextKinds[k].Spacing, 0.0);

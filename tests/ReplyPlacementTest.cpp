@@ -128,9 +128,9 @@ TEST(ReplyPlacement, TheDialogTellsWhenTheSelectionStays) {
   form.Button1Click();
   form.Button2Click();
   ASSERT_GE(host.Log.size(), 2u);
-  EXPECT_EQ(host.Log[host.Log.size() - 2], "reply not placed");
+  EXPECT_EQ(host.Log[host.Log.size() - 2], "selection left");
   EXPECT_EQ(host.Log.back(), "close");
-  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 1);
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "selection left"), 1);
   EXPECT_EQ(ReadBytes(dir / kExchangeFileName), kSelection);
   EXPECT_EQ(FilesIn(dir), 1u);
 }
@@ -145,6 +145,6 @@ TEST(ReplyPlacement, ACompleteReplyTellsNothing) {
   host.Edit = "4";
   form.Button1Click();
   ASSERT_TRUE(form.Closed());
-  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "reply not placed"), 0);
+  EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "selection left"), 0);
   EXPECT_NE(ReadBytes(dir / kExchangeFileName), kSelection);
 }

@@ -76,7 +76,7 @@ TEST_F(Writer, PointAndCommentRecords) {
 }
 
 TEST_F(Writer, RecordListGrowsByAThousand) {
-  for (int i = 1; i <= 1000; ++i) AddOutLine("r" + std::to_string(i));
+  for (int i = 1; i <= 1000; ++i) AddOutLine('r' + std::to_string(i));
   EXPECT_EQ(OutLines.Length(), 1000);
   AddOutLine("r1001");
   EXPECT_EQ(OutLines.Length(), 2000);

@@ -6,7 +6,8 @@
 # output CASE_DIR/stderr (empty when absent). --update writes them instead.
 set -euo pipefail
 update=0
-[ "$1" = "--update" ] && { update=1; shift; }
+[ "${1:-}" = "--update" ] && { update=1; shift; }
+[ $# = 2 ] || { echo "usage: golden.sh [--update] EQUIDIST_RUN CASE_DIR" >&2; exit 64; }
 run=$1 case=$2
 export LC_ALL=C  # "." and "," in the total
 work=$(mktemp -d)

@@ -2,8 +2,8 @@
 # e2e.sh BUILD_DIR MINGW_BUILD_DIR [fltk|wine]...
 #
 # Drives the real dialogs in a fresh Xvfb with xdotool: the FLTK program
-# (BUILD_DIR/app/fltk/equidist) and the Windows program under Wine
-# (MINGW_BUILD_DIR/app/win32/equidist.exe), each from a fresh folder holding
+# (BUILD_DIR/bin/equidist) and the Windows program under Wine
+# (MINGW_BUILD_DIR/bin/equidist.exe), each from a fresh folder holding
 # an exchange file, and checks the reply each way of closing leaves.
 set -euo pipefail
 
@@ -15,8 +15,8 @@ programs=("$@")
 
 here=$(dirname "$(realpath "$0")")
 cases=$here/../cases
-run=$build/app/headless/equidist-run
-xclose=$build/tests/e2e/xclose
+run=$build/bin/equidist-run
+xclose=$build/bin/xclose
 # "." and "," in the total, for the programs and equidist-run alike; UTF-8 so
 # that Wine can name its windows in Japanese for xdotool to find.
 export LC_ALL=C.UTF-8
@@ -88,8 +88,8 @@ start() {
   xdotool mousemove $((x + 1)) $((y + 1))
   xdotool mousemove "$x" "$y"
   case $program in
-    fltk) cp "$build/app/fltk/equidist" "$dir/" && (cd "$dir" && exec ./equidist) & ;;
-    wine) cp "$mingw/app/win32/equidist.exe" "$dir/" && (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
+    fltk) cp "$build/bin/equidist" "$dir/" && (cd "$dir" && exec ./equidist) & ;;
+    wine) cp "$mingw/bin/equidist.exe" "$dir/" && (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
   esac
   app_pid=$!
   poll 60 dialog_shown || fail "no dialog appeared"
@@ -118,6 +118,15 @@ click_client() {
   geometry
   local border=$(((width - 295) / 2))
   xdotool mousemove $((left + border + $1)) $((top + height - 89 - border + $2)) click 1
+}
+
+# status_shown: the status line (Label3, the bottom 13 pixels of the client
+# area at 96 dpi) holds text, not only its colour.
+status_shown() {
+  geometry
+  local border=$(((width - 295) / 2))
+  import -window root -crop "285x11+$((left + border + 5))+$((top + height - border - 12))" +repage "$work/status.png" &&
+    [ "$(convert "$work/status.png" -format '%[fx:standard_deviation > 0.02]' info:)" = 1 ]
 }
 
 close_button() {
@@ -166,7 +175,7 @@ headless_reply() {
   rm -rf "$out" && mkdir -p "$out" && cp "$input" "$out/QZT_TEMP.TXT"
   case $program in
     fltk) "$run" "$out" "$@" ;;
-    wine) wine "$mingw/app/headless/equidist-run.exe" "$(winepath -w "$out")" "$@" ;;
+    wine) wine "$mingw/bin/equidist-run.exe" "$(winepath -w "$out")" "$@" ;;
   esac
 }
 
@@ -280,7 +289,9 @@ run_scenarios() {
   start "$dir"
   xdotool type --delay 40 "240"
   xdotool key Return
-  sleep 2
+  # The walk says so in the status line; some way into it, ESC goes down.
+  poll 30 status_shown || fail "the walk did not begin"
+  sleep 0.5
   xdotool keydown Escape
   finish
   xdotool keyup Escape
@@ -321,8 +332,8 @@ wine_setup() {
 }
 
 # ---- Windows only: files other programs hold, the resources, a high DPI ------------------------
-helper=$mingw/tests/e2e/win/e2e-win.exe
-run_exe=$mingw/app/headless/equidist-run.exe
+helper=$mingw/bin/e2e-win.exe
+run_exe=$mingw/bin/equidist-run.exe
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -429,7 +440,7 @@ windows_checks() {
 
   step="version resource and manifest"
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$mingw/CMakeCache.txt")
-  wine "$helper" resources "$(winepath -w "$mingw/app/win32/equidist.exe")" | tr -d '\r' >"$work/resources"
+  wine "$helper" resources "$(winepath -w "$mingw/bin/equidist.exe")" | tr -d '\r' >"$work/resources"
   for line in "FixedFileVersion $version.0" "ProductName equidist" "ProductVersion $version" \
     "FileVersion $version" "OriginalFilename equidist.exe"; do
     grep -q -x "$line" "$work/resources" || fail "no '$line' in the version resource"

@@ -18,7 +18,7 @@ cleanup() {
 }
 trap cleanup EXIT
 chmod 755 "$work"
-cp "$build/app/headless/equidist-run" "$work/"
+cp "$build/bin/equidist-run" "$work/"
 
 as_user=()
 if [ "$(id -u)" = 0 ]; then
