@@ -11,12 +11,16 @@
 #include "exchange/SjisText.h"
 #include "geometry/MyFunc.h"
 
-void TForm1::FormShow() {
-  // Centred on the cursor from the outer size, halved towards zero; not kept
-  // on screen.
+// Centred on the cursor from the outer size, halved towards zero; not kept
+// on screen.
+void TForm1::PlaceAtCursor() {
   const int left = host_.CursorPos().X - host_.OuterSize().Width / 2;
   const int top = host_.CursorPos().Y - host_.OuterSize().Height / 2;
   host_.MoveTo(left, top);
+}
+
+void TForm1::FormShow() {
+  PlaceAtCursor();
   host_.SetStatus("");
   GaibuInit();
   ExeFolder = host_.ProgramFolder();

@@ -20,7 +20,7 @@ class TFormHost {
   virtual ~TFormHost() = default;
   virtual TScreenPoint CursorPos() = 0;  // screen pixels
   virtual TScreenSize OuterSize() = 0;   // the whole window, frame included
-  virtual void MoveTo(int left, int top) = 0;
+  virtual void MoveTo(int left, int top) = 0;  // the whole window's top left corner
   virtual std::string EditText() = 0;  // Edit1, UTF-8
   virtual void SetStatus(std::string_view utf8) = 0;  // Label3
   virtual void RepaintStatus() = 0;  // paints now, handles no input
@@ -42,6 +42,9 @@ class TForm1 {
   explicit TForm1(TFormHost& host) : host_(host) {}
 
   void FormShow();
+  // The first steps of FormShow: where the window goes. A toolkit that
+  // learns the frame's size only once the window is shown asks again then.
+  void PlaceAtCursor();
   void FormClose();
   void Button1Click();  // OK: the division run
   void Button2Click();  // Cancel

@@ -72,14 +72,19 @@ class TFltkHost : public TFormHost {
       : window_(window), edit_(edit), status_(status) {}
 
   TScreenPoint CursorPos() override {
-    Fl::get_mouse(cursor_.X, cursor_.Y);
-    return cursor_;
+    TScreenPoint p;
+    Fl::get_mouse(p.X, p.Y);
+    return p;
   }
   TScreenSize OuterSize() override { return {window_.decorated_w(), window_.decorated_h()}; }
+  // FLTK places the client area; the frame, once a window manager has made
+  // one, lies around it. FLTK pulls new windows onto the screen and does not
+  // move a window to the position it asked for last: a step aside makes it.
   void MoveTo(int left, int top) override {
-    left_ = left;
-    top_ = top;
-    window_.position(left, top);
+    const int border = (window_.decorated_w() - window_.w()) / 2;
+    const int title = window_.decorated_h() - window_.h() - border;
+    window_.position(left + border + 1, top + title);
+    window_.position(left + border, top + title);
   }
   std::string EditText() override { return edit_.value(); }
   void SetStatus(std::string_view utf8) override { status_.copy_label(std::string(utf8).c_str()); }
@@ -103,28 +108,10 @@ class TFltkHost : public TFormHost {
     fl_alert("%s", message::kReplyNotPlaced);
   }
 
-  // Once shown, the window goes where FormShow put it: FLTK pulls new
-  // windows onto the screen, and the outer size is known only once a window
-  // manager has framed it, when it is centred on the cursor again.
-  void PlaceShown() {
-    const int dw = window_.decorated_w(), dh = window_.decorated_h();
-    if (dw == window_.w() && dh == window_.h()) {
-      // FLTK still holds the position asked for and would not move the
-      // window there: a step aside makes it move.
-      window_.position(left_ + 1, top_);
-      window_.position(left_, top_);
-      return;
-    }
-    const int border = (dw - window_.w()) / 2;
-    window_.position(cursor_.X - dw / 2 + border, cursor_.Y - dh / 2 + (dh - window_.h() - border));
-  }
-
  private:
   Fl_Window& window_;
   Fl_Input& edit_;
   Fl_Box& status_;
-  TScreenPoint cursor_;
-  int left_ = 0, top_ = 0;
   TEscPoll<bool (*)()> escape_{&EscapeDown};
 };
 
@@ -186,7 +173,7 @@ int main() {  // the program reads no command line
   form.FormShow();
   window.show();
   while (!window.visible() && window.shown()) Fl::wait();
-  host.PlaceShown();
+  form.PlaceAtCursor();  // now with the frame's size
   edit->take_focus();
   Fl::run();
   return 0;

@@ -16,6 +16,7 @@
 #include "app/Ahead.h"
 #include "app/Captions.h"
 #include "app/Unit1.h"
+#include "app/Utf16.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -85,10 +86,7 @@ TArgs ReadArgs(int, char**) {
       args.Folder = w[i];
       continue;
     }
-    const int len = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(len > 0 ? len - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), len, nullptr, nullptr);
-    args.Rest.push_back(s);
+    args.Rest.push_back(Narrow(w[i]));
   }
   LocalFree(w);
   return args;

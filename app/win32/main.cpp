@@ -16,6 +16,7 @@
 #include "app/EscPoll.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
+#include "app/Utf16.h"
 #include "app/win32/Dpi.h"
 
 namespace {
@@ -41,24 +42,6 @@ constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr wchar_t kFormClass[] = L"TForm1";
 constexpr wchar_t kAppClass[] = L"TApplication";
-
-std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
 
 // Peeking (nothing is removed or handled) keeps the input pipeline moving while
 // the walk holds the thread: under Wine the key state is only brought up to

@@ -17,14 +17,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/Utf16.h"
+
 namespace {
 
 void Print(std::wstring_view text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      nullptr);
+  const std::string out = Narrow(text);
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);
 }
