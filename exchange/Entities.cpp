@@ -28,12 +28,12 @@ bool SameXY(TPointD p, TPointD q) { return Coincide(p, q, kFineTolerance); }
 
 TPointD Corner(const TTokens& t, size_t k) { return {Op(t, 2 * k - 1), Op(t, 2 * k)}; }
 
-int32_t TextTypeOf(std::string_view key) {
-  static constexpr std::string_view kKeys[] = {"ch", "cv", "cs", "cr", "co",
-                                               "cp", "ct", "ck", "cz", "c2"};
-  for (int32_t i = 0; i < 10; ++i)
-    if (key == kKeys[i]) return i;
-  return -1;
+// The text type of "ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"
+// (0 to 9), from the letter after the "c"; -1 for any other.
+int32_t TextTypeOf(char second) {
+  static constexpr std::string_view kSeconds = "hvsroptkz2";
+  const size_t i = kSeconds.find(second);
+  return i == std::string_view::npos ? -1 : static_cast<int32_t>(i);
 }
 
 // Steps shared by texts and the text part of a line with text.
@@ -154,8 +154,8 @@ void ParsePlainLine(const TTokens& t) {
 
 namespace {
 
-// True when one of the entity forms (not the plain line) took the line.
-bool ParseEntityForm(const TTokens& t) {
+// "ci": circles and arcs; "c" and another letter: texts.
+bool ParseCircleOrText(const TTokens& t) {
   const std::string_view key = t[0];
   const size_t n = t.Count;
   if (key == "ci" && n == 4) {
@@ -171,13 +171,21 @@ bool ParseEntityForm(const TTokens& t) {
     r.StartAngle = Op(t, 4), r.EndAngle = Op(t, 5), r.Flatness = Op(t, 6), r.Tilt = Op(t, 7);
     return true;
   }
-  if (n >= 6) {
-    const int32_t textType = TextTypeOf(key);
-    if (textType >= 0) {
-      AddText(textType, t);
-      return true;
-    }
+  const int32_t textType = TextTypeOf(key[1]);
+  if (n >= 6 && textType >= 0) {
+    AddText(textType, t);
+    return true;
   }
+  return false;
+}
+
+// True when one of the entity forms (not the plain line) took the line.
+// Every keyword here has two letters; the first tells the family apart.
+bool ParseEntityForm(const TTokens& t) {
+  const std::string_view key = t[0];
+  const size_t n = t.Count;
+  if (key.size() != 2) return false;
+  if (key[0] == 'c') return ParseCircleOrText(t);
   if (key == "pt" && n == 3) {
     TPointRec& r = AppendEntity(kKindPoint, Points);
     CopyCurAttrs(r.Attr);
