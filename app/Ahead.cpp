@@ -1,24 +1,13 @@
 #include "app/Ahead.h"
 
 #include <algorithm>
-#include <atomic>
 
-namespace {
-std::atomic<unsigned> Threads{0};
-}  // namespace
-
-unsigned WalkThreads() {
-  const unsigned set = Threads.load();
-  if (set > 0) return set;
-  return std::max(1u, std::thread::hardware_concurrency());
-}
-
-void SetWalkThreads(unsigned threads) { Threads.store(threads); }
+#include "exchange/Threads.h"
 
 TAhead::TAhead(size_t n, size_t ahead, std::function<void(size_t)> work)
     : n_(n), ahead_(std::max<size_t>(ahead, 1)), work_(std::move(work)), done_(n), failed_(n) {
   // The consumer is one of the threads: it works while it waits.
-  const size_t helpers = std::min<size_t>(WalkThreads(), n) - 1;
+  const size_t helpers = std::min<size_t>(WorkerThreads(), n) - 1;
   if (n < 2 || helpers == 0) return;
   threads_.reserve(helpers);
   try {

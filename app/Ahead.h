@@ -15,10 +15,6 @@
 #include <thread>
 #include <vector>
 
-// How many threads the walk uses: the machine's cores unless set.
-unsigned WalkThreads();
-void SetWalkThreads(unsigned threads);  // 0: the machine's cores again
-
 class TAhead {
  public:
   TAhead(size_t n, size_t ahead, std::function<void(size_t)> work);

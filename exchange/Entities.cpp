@@ -137,17 +137,18 @@ void AddNumericSolid(int32_t kind, TGrowTable<T>& table, const TTokens& t) {
 
 }  // namespace
 
-void ParsePlainLine(const TTokens& t) {
+void ParsePlainLine(const TTokens& t) { AddPlainLine(Op(t, 0), Op(t, 1), Op(t, 2), Op(t, 3)); }
+
+void AddPlainLine(double x1, double y1, double x2, double y2) {
   if (MsgPending) {
     CopyCurAttrs(PendingLine.Attr);
     PendingLine.PolylineNo = 0;
-    PendingLine.X1 = Op(t, 0), PendingLine.Y1 = Op(t, 1);
-    PendingLine.X2 = Op(t, 2), PendingLine.Y2 = Op(t, 3);
+    PendingLine.X1 = x1, PendingLine.Y1 = y1, PendingLine.X2 = x2, PendingLine.Y2 = y2;
   } else {
     TLineRec& r = AppendEntity(kKindLine, Lines);
     CopyCurAttrs(r.Attr);
     r.PolylineNo = PolylineOpen ? PolylineGroupCount : 0;
-    r.X1 = Op(t, 0), r.Y1 = Op(t, 1), r.X2 = Op(t, 2), r.Y2 = Op(t, 3);
+    r.X1 = x1, r.Y1 = y1, r.X2 = x2, r.Y2 = y2;
   }
   CurZFlags = 0;
 }

@@ -24,3 +24,5 @@ T& AppendEntity(int32_t kind, TGrowTable<T>& table) {
 void ParseEntityRecord(const TTokens& t);
 // A line of exactly four tokens that no record form took: x1, y1, x2, y2.
 void ParsePlainLine(const TTokens& t);
+// The same with its four numbers already read.
+void AddPlainLine(double x1, double y1, double x2, double y2);

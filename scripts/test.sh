@@ -23,7 +23,7 @@ cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j"$(nproc)"
 
-step "the walk's tests under ThreadSanitizer"
+step "the tests of what runs on several threads (reading, the walk) under ThreadSanitizer"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 ctest --preset tsan -j"$(nproc)"

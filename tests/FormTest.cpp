@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "FakeHost.h"
-#include "app/Ahead.h"
+#include "WorkerThreads.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
 #include "geometry/MyFunc.h"
@@ -428,11 +428,6 @@ std::string HalfEllipses(int n) {
   return in;
 }
 
-struct TWalkThreads {
-  explicit TWalkThreads(unsigned n) { SetWalkThreads(n); }
-  ~TWalkThreads() { SetWalkThreads(0); }
-};
-
 }  // namespace
 
 // Arcs are measured and stepped along on several threads; the reply is the
@@ -446,7 +441,7 @@ TEST_F(Form, RepliesDoNotDependOnTheNumberOfThreads) {
            {std::pair<long, std::string>{-1, ""}, {7, ""}, {-1, "UUUUUUUUUUUUUUUUUUUUUUUUUD"}, {3, "DUUD"}}) {
         std::vector<std::string> replies;
         for (unsigned threads : {1u, 2u, 3u, 8u}) {
-          TWalkThreads walk(threads);
+          TWorkerThreads walk(threads);
           TFakeHost h;
           h.Folder = dir.Path();
           h.EscSegmentFrom = esc.first;

@@ -3,12 +3,14 @@
 // back another OK replies what one OK replies on a fresh start.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <sstream>
 #include <string>
 
 #include "FakeHost.h"
+#include "WorkerThreads.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
 #include "geometry/Separators.h"
@@ -16,9 +18,10 @@
 namespace {
 
 // The allocation that fails, counting from when the failure was armed; 0: none.
-long long gFailAt = 0;
-bool gExhausted = false;  // every allocation from that one on fails too
-long long gAllocations = 0;
+// The reader of a large file allocates on a thread of its own too.
+std::atomic<long long> gFailAt{0};
+std::atomic<bool> gExhausted{false};  // every allocation from that one on fails too
+std::atomic<long long> gAllocations{0};
 
 void Arm(long long at, bool exhausted) {
   gAllocations = 0;
@@ -35,8 +38,11 @@ bool Disarm() {
 }  // namespace
 
 void* operator new(std::size_t n) {
-  if (gFailAt > 0 && (++gAllocations == gFailAt || (gExhausted && gAllocations > gFailAt)))
-    throw std::bad_alloc();
+  const long long at = gFailAt;
+  if (at > 0) {
+    const long long count = ++gAllocations;
+    if (count == at || (gExhausted && count > at)) throw std::bad_alloc();
+  }
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
@@ -107,6 +113,28 @@ TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
     form.Button2Click();
     WriteBytes(dir / kExchangeFileName, input);
     ASSERT_LT(at, 10000) << "the read never finished";
+  }
+}
+
+// The same for a file large enough to be read on two threads: whichever
+// thread memory fails, the lines before stay and the tables are sound.
+TEST_F(OutOfMemory, LargeReadOnTwoThreadsStopsSoundly) {
+  std::string input = Selection();
+  while (input.size() < (3u << 19)) input += "7 8 9 10\r\nlc2\r\nci 1 1 1\r\n";
+  WriteBytes(dir / kExchangeFileName, input);
+  const auto file = dir / kExchangeFileName;
+  TWorkerThreads two(2);
+  for (long long at = 1;; at += 1 + at / 8) {
+    GaibuInit();
+    Arm(at, false);
+    const bool read = LoadExchangeFile(file);
+    if (!Disarm()) {
+      EXPECT_TRUE(read);
+      break;
+    }
+    EXPECT_FALSE(read) << at;
+    ExpectSoundTables();
+    ASSERT_LT(at, 100000) << "the read never finished";
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "ExchangeTest.h"
 #include "TempDir.h"
+#include "WorkerThreads.h"
 #include "exchange/KdxGaibu.h"
 #include "exchange/SjisText.h"
 #include "exchange/Tokenizer.h"
@@ -314,6 +315,38 @@ TEST_F(Reader, LongLinesAcrossReadBlocks) {
   EXPECT_EQ(HkValue, 7.0);
   EXPECT_EQ(DrawingFileName.size(), size_t{3 << 20});
   EXPECT_EQ(SheetWidth, 1.0);
+}
+
+// A large file is read on two threads, one taking the lines apart and one
+// taking them into the state: the state is the one thread's, every value.
+TEST_F(Reader, LargeFilesReadTheSameOnOneThreadOrTwo) {
+  static const char* const kLines[] = {
+      "12.5 -3 1e3 0.001", "lg3", "ly2 7", "lc10 4", "lt2", "lw1", "cn0 2 3 0.5 6", "cn$\x82l\x82r font",
+      "z1", "z3", "pl", "msg", "#", "hp1 1 2", "hp2ln 3 4", "hhp5ci", "ci 1 2 3", "ci 1 2 3 0 90 0.5 10",
+      "ch 1 2 3 4 \"\x95\xB6\x8E\x9A and words", "cs 0 0 1 0 x", "pt 5 6", "pt 1 2 3 4 5", "BL 1 2 door",
+      "sl 0 0 1 0 1 1 0 1", "lgn\"site plan", "file=C:\\drawings\\a b.dat", "1\t2 3 4", "x y z w",
+      "a\rb c d e", "  7 8 9 10  ", "hs 1 2 3", "-0 +1 .5 5.", "", "\x82 a b c"};
+  std::mt19937 rng(7);
+  std::string input;
+  for (int i = 0; i < 200000; ++i) {
+    input += kLines[rng() % std::size(kLines)];
+    input += rng() % 2 ? "\r\n" : "\n";
+    if (i % 70000 == 0) input += "file=" + std::string(1500000, 'y') + "\r\n";  // across read blocks
+  }
+  input += "hk 9\r\n\x1Ahk 10\r\n";
+  TTempDir dir;
+  WriteBytes(dir / "x.txt", input);
+  std::string dumps[2];
+  for (unsigned threads : {1u, 2u}) {
+    TWorkerThreads set(threads);
+    GaibuInit();
+    EXPECT_TRUE(LoadExchangeFile(dir / "x.txt"));
+    EXPECT_EQ(HkValue, 9.0);
+    dumps[threads - 1] = StateDump();
+  }
+  EXPECT_GT(EntityOrderCount, 50000);
+  EXPECT_GT(LineCount, 1000);
+  EXPECT_TRUE(dumps[0] == dumps[1]);
 }
 
 TEST_F(Reader, WhatIsNotARegularFileIsNotRead) {

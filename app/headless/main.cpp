@@ -2,7 +2,7 @@
 // DIR/QZT_TEMP.TXT exactly as the dialog performs it (shown, the distance
 // typed, OK, closed), without a window. With --esc-at K the ESC key reads as
 // down from the K-th question before a segment on (0: already at the first).
-// --threads N walks elliptical arcs on N threads instead of one per core.
+// --threads N works on N threads instead of one per core.
 // Exit codes: 0 the exchange is done; 2 OK left the dialog open, and it was
 // closed as Cancel does; 3 the reply could not be placed and the host's
 // selection is still in the exchange file; 64 a wrong command line.
@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "Version.h"
-#include "app/Ahead.h"
 #include "app/Captions.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
+#include "exchange/Threads.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     if (args.Rest[i] == "--esc-at" && n >= 0)
       escAt = n;
     else if (args.Rest[i] == "--threads" && n >= 1 && n <= 1024)
-      SetWalkThreads(static_cast<unsigned>(n));
+      SetWorkerThreads(static_cast<unsigned>(n));
     else
       return Usage();
   }
