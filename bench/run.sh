@@ -1,59 +1,77 @@
 #!/usr/bin/env bash
-# Times whole exchanges through equidist-run on generated selections, each
-# beside one ten times smaller, and runs the benchmark programs.
-#   bench/run.sh [RUNS]   (RUNS: timings per file, the median is shown; default 3)
+# Times whole exchanges through equidist-run on generated selections and runs
+# the benchmark programs; each figure is printed with its target beside it.
+#   bench/run.sh [RUNS]   (RUNS: timings per exchange, the median is shown
+#                          with the range; default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-3}
+runs=${1:-5}
 
 scripts/deps.sh
 cmake --preset bench >/dev/null
 cmake --build --preset bench
-bin=build-bench
+bin=build-bench/bin
 work=$(mktemp -d "${TMPDIR:-/tmp}/equidist-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# exchange NAME KIND N DISTANCE: the median time and the peak memory of one
-# exchange, from a fresh copy of the generated file each run.
-declare -A secs
+# exchange NAME KIND N DISTANCE [ARGS...]: one exchange through equidist-run
+# RUNS times, each from a fresh copy of the generated file; sets secs[NAME]
+# to the median and prints it with the range and the peak memory.
+declare -A secs mb
 exchange() {
   local name=$1 kind=$2 n=$3 d=$4 times=() kb=0
+  shift 4
   mkdir -p "$work/$name"
-  "$bin/bin/gen-exchange" "$kind" "$n" "$work/$name.in"
+  [ -f "$work/$kind-$n.in" ] || "$bin/gen-exchange" "$kind" "$n" "$work/$kind-$n.in"
   for ((r = 0; r < runs; r++)); do
-    cp "$work/$name.in" "$work/$name/QZT_TEMP.TXT"
+    cp "$work/$kind-$n.in" "$work/$name/QZT_TEMP.TXT"
     local t0=$EPOCHREALTIME
-    /usr/bin/time -f "%M" -o "$work/time" "$bin/bin/equidist-run" "$work/$name" "$d"
+    /usr/bin/time -f "%M" -o "$work/time" "$bin/equidist-run" "$work/$name" "$d" "$@"
     times+=("$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }')")
     read -r m <"$work/time"
     [ "$m" -gt "$kb" ] && kb=$m
   done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-  secs[$name]=$median
-  printf '%-22s %9s segments  %7.3f s  %5d MB peak  %7s points\n' "$name" "$n" "$median" $((kb / 1024)) \
-    "$(grep -c '^pt ' "$work/$name/QZT_TEMP.TXT")"
+  local sorted
+  sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+  secs[$name]=$(sed -n "$(((runs + 1) / 2))p" <<<"$sorted")
+  mb[$name]=$((kb / 1024))
+  printf '%-24s %8s segments %7s points  %6.3f s (%s to %s)  %4d MB peak\n' "$name" "$n" \
+    "$(grep -c '^pt ' "$work/$name/QZT_TEMP.TXT")" "${secs[$name]}" "$(head -1 <<<"$sorted")" \
+    "$(tail -1 <<<"$sorted")" "${mb[$name]}"
 }
+ratio() { awk -v a="${secs[$1]}" -v b="${secs[$2]}" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+# check FIGURE TARGET OP: "met" or "MISSED", as FIGURE OP TARGET holds.
+check() { awk -v a="$1" -v b="$2" -v op="$3" 'BEGIN { ok = op == "<=" ? a <= b : a >= b; print ok ? "met" : "MISSED" }'; }
 
 echo
-echo "== whole exchanges through equidist-run (median of $runs)"
+echo "== whole exchanges through equidist-run (median of $runs, and the range)"
 exchange polyline-100k polyline 100000 10
 exchange polyline-1M polyline 1000000 10
 exchange arcs-1k arcs 1000 240
-exchange arcs-10k arcs 10000 240
-ratio() { awk -v a="${secs[$1]}" -v b="${secs[$2]}" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }'; }
-echo "ratio polyline 1M / 100k: $(ratio polyline-1M polyline-100k)   (target: at most 12; 1M under 1.5 s)"
-echo "ratio arcs 10k / 1k:      $(ratio arcs-10k arcs-1k)"
+exchange arcs-10k-1-thread arcs 10000 240 --threads 1
+exchange arcs-10k-2-threads arcs 10000 240 --threads 2
+echo
+printf '%-52s %8s   target %-10s %s\n' \
+  "1,000,000 joined lines, time (s)" "${secs[polyline-1M]}" "<= 0.35" "$(check "${secs[polyline-1M]}" 0.35 "<=")" \
+  "1,000,000 joined lines, peak memory (MB)" "${mb[polyline-1M]}" "<= 150" "$(check "${mb[polyline-1M]}" 150 "<=")" \
+  "ratio 1,000,000 / 100,000 lines" "$(ratio polyline-1M polyline-100k)" "<= 11" \
+  "$(check "$(ratio polyline-1M polyline-100k)" 11 "<=")" \
+  "10,000 joined elliptical arcs, 2 threads / 1 thread" "$(ratio arcs-10k-2-threads arcs-10k-1-thread)" "<= 0.55" \
+  "$(check "$(ratio arcs-10k-2-threads arcs-10k-1-thread)" 0.55 "<=")"
 
 echo
-echo "== reading (target: at least 150 MB/s; the benchmark reports MiB/s)"
-"$bin/bin/reader_bench"
+echo "== reading a million mixed records (target: at least 300 MiB/s)"
+"$bin/reader_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo
 echo "== the walk"
-"$bin/bin/walk_bench"
+"$bin/walk_bench"
 echo
 echo "== the elliptical arc measure"
-"$bin/bin/ellipse_bench"
+"$bin/ellipse_bench"
 echo
 echo "== replying 100,000 points: the save, and the same bytes written without and with the flush to the disk"
-"$bin/bin/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+"$bin/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo
+echo "== where a million joined lines spend their time"
+"$bin/gen-exchange" polyline 1000000 "$work/phases.in"
+"$bin/exchange-phases" "$work/phases.in" 10
