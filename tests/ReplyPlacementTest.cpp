@@ -113,15 +113,25 @@ TEST(ReplyPlacement, AFileThatCannotChangeIsReportedAndKept) {
   EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file
 }
 
+// The dialog shown on the host's selection.
+struct TShownOnSelection {
+  TTempDir dir;
+  TFakeHost host;
+  TForm1 form{host};
+  TShownOnSelection() {
+    host.Folder = dir.Path();
+    WriteBytes(dir / kExchangeFileName, kSelection);
+    form.FormShow();
+  }
+};
+
 // Shown, OK, closed: the dialog tells the user once, after the file was
 // given up and before the window goes; then late input changes nothing.
 TEST(ReplyPlacement, TheDialogTellsWhenTheSelectionStays) {
-  TTempDir dir;
-  TFakeHost host;
-  host.Folder = dir.Path();
-  TForm1 form(host);
-  WriteBytes(dir / kExchangeFileName, kSelection);
-  form.FormShow();
+  TShownOnSelection shown;
+  TTempDir& dir = shown.dir;
+  TFakeHost& host = shown.host;
+  TForm1& form = shown.form;
   TUnchangeable lock(dir, dir / kExchangeFileName);
   if (!lock.Ok()) GTEST_SKIP() << "the file cannot be made unchangeable here";
   host.Edit = "4";
@@ -136,15 +146,12 @@ TEST(ReplyPlacement, TheDialogTellsWhenTheSelectionStays) {
 }
 
 TEST(ReplyPlacement, ACompleteReplyTellsNothing) {
-  TTempDir dir;
-  TFakeHost host;
-  host.Folder = dir.Path();
-  TForm1 form(host);
-  WriteBytes(dir / kExchangeFileName, kSelection);
-  form.FormShow();
+  TShownOnSelection shown;
+  TFakeHost& host = shown.host;
+  TForm1& form = shown.form;
   host.Edit = "4";
   form.Button1Click();
   ASSERT_TRUE(form.Closed());
   EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "selection left"), 0);
-  EXPECT_NE(ReadBytes(dir / kExchangeFileName), kSelection);
+  EXPECT_NE(ReadBytes(shown.dir / kExchangeFileName), kSelection);
 }
