@@ -7,8 +7,8 @@
 TAhead::TAhead(size_t n, size_t ahead, std::function<void(size_t)> work)
     : n_(n), ahead_(std::max<size_t>(ahead, 1)), work_(std::move(work)), done_(n), failed_(n) {
   // The consumer is one of the threads: it works while it waits.
+  if (n < 2) return;
   const size_t helpers = std::min<size_t>(WorkerThreads(), n) - 1;
-  if (n < 2 || helpers == 0) return;
   threads_.reserve(helpers);
   try {
     for (size_t t = 0; t < helpers; ++t) threads_.emplace_back([this] { Worker(); });

@@ -2,7 +2,6 @@
 
 #include <new>
 #include <string>
-#include <vector>
 
 #include "app/Captions.h"
 #include "app/ChainWalk.h"
