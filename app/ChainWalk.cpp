@@ -29,33 +29,29 @@ constexpr size_t kPlaceAhead = 64;
 
 }  // namespace
 
-TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
-                     const std::function<bool()>& escBeforeSegment, TChain& chain) {
-  // The segments in walking order: at each far end, the first free end there.
-  for (int32_t cur = start; cur != -1; cur = FindFreeEndAt(PartnerOf(cur))) {
-    if (SegEnds.Kind(cur) == kSegArc) chain.ArcSteps.push_back(static_cast<int32_t>(chain.Steps.size()));
-    chain.Steps.push_back(cur);
-    SegEnds.Walk(cur);
-  }
-  chain.ArcLengths.assign(chain.ArcSteps.size(), 0.0);
-  chain.ArcCarried.assign(chain.ArcSteps.size(), 0.0);
+namespace {
+
+struct TCounted {
+  TTraceEnd End;
+  size_t Segments, Arcs;  // begun before the end
+};
+
+// Segment by segment as the walk goes: ESC before each, then its length and
+// the points it takes, by the same arithmetic as the placing pass; the arcs
+// are measured ahead on every core. Their measuring has stopped when it
+// returns.
+TCounted CountPoints(TChain& chain, double hx, double hy, double d,
+                     const std::function<bool()>& escBeforeSegment) {
   TAhead measure(chain.ArcSteps.size(), kMeasureAhead, [&chain](size_t j) {
     const TArcRec& arc = ArcOf(chain.Steps[static_cast<size_t>(chain.ArcSteps[j])]);
     chain.ArcLengths[j] =
         EllipseArcLength(arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle, arc.EndAngle, arc.Tilt);
   });
-
-  // Segment by segment as the walk goes: ESC before each, then its length
-  // and the points it takes, by the same arithmetic as the placing pass.
   double a = 0;
   int64_t points = 0;
   size_t arc = 0;
   for (size_t k = 0; k < chain.Steps.size(); ++k) {
-    if (escBeforeSegment()) {
-      chain.Steps.resize(k);
-      chain.ArcSteps.resize(arc);
-      return TTraceEnd::Escape;
-    }
+    if (escBeforeSegment()) return {TTraceEnd::Escape, k, arc};
     const int32_t cur = chain.Steps[k];
     double lseg;
     if (SegEnds.Kind(cur) == kSegLine) {
@@ -68,11 +64,31 @@ TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
     }
     a = a + lseg;
     while (a >= d) {
-      if (++points > kMaxPoints) return TTraceEnd::TooManyPoints;
+      if (++points > kMaxPoints) return {TTraceEnd::TooManyPoints, k, arc};
       a = a - d;
     }
   }
-  return TTraceEnd::ChainEnd;
+  return {TTraceEnd::ChainEnd, chain.Steps.size(), arc};
+}
+
+}  // namespace
+
+TTraceEnd TraceChain(int32_t start, double hx, double hy, double d,
+                     const std::function<bool()>& escBeforeSegment, TChain& chain) {
+  // The segments in walking order: at each far end, the first free end there.
+  for (int32_t cur = start; cur != -1; cur = FindFreeEndAt(PartnerOf(cur))) {
+    if (SegEnds.Kind(cur) == kSegArc) chain.ArcSteps.push_back(static_cast<int32_t>(chain.Steps.size()));
+    chain.Steps.push_back(cur);
+    SegEnds.Walk(cur);
+  }
+  chain.ArcLengths.assign(chain.ArcSteps.size(), 0.0);
+  chain.ArcCarried.assign(chain.ArcSteps.size(), 0.0);
+  const TCounted counted = CountPoints(chain, hx, hy, d, escBeforeSegment);
+  if (counted.End == TTraceEnd::Escape) {  // the chain is the segments begun
+    chain.Steps.resize(counted.Segments);
+    chain.ArcSteps.resize(counted.Arcs);
+  }
+  return counted.End;
 }
 
 double EmitPoints(const TChain& chain, double hx, double hy, double d,
