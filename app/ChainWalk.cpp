@@ -27,10 +27,6 @@ constexpr size_t kMeasureAhead = ~size_t{0} / 2;
 // How many arcs' points may wait for the walk, each in a slot of its own.
 constexpr size_t kPlaceAhead = 64;
 
-}  // namespace
-
-namespace {
-
 struct TCounted {
   TTraceEnd End;
   size_t Segments, Arcs;  // begun before the end

@@ -33,10 +33,7 @@ void TForm1::FormShow() {
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
   bool hostFileLeft = false;
-  try {
-    SaveExchangeFile(exchangeFile_, &hostFileLeft);
-  } catch (const std::bad_alloc&) {
-  }
+  SaveExchangeFile(exchangeFile_, &hostFileLeft);
   GaibuFree();
   if (hostFileLeft) host_.ReplyNotPlaced();
 }

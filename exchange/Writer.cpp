@@ -173,12 +173,13 @@ bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft) {
     }
     if (RewriteInPlace(path, wait, touched)) return true;
   } catch (const std::exception&) {
-    if (created) RemoveTemp(temp);
   }
   // The host must not read its own selection back as if it were the reply.
+  // With no memory left even for a path's wide form, nothing more is tried.
   try {
+    if (created) RemoveTemp(temp);
     if (!RemoveFile(path, &wait) && !touched && IsRegularFile(path) && hostFileLeft) *hostFileLeft = true;
-  } catch (const std::exception&) {  // no memory even for the path's wide form
+  } catch (const std::exception&) {
   }
   return false;
 }

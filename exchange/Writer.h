@@ -31,4 +31,5 @@ void RewindReply(const TReplyMark& mark);
 // waiting a few seconds at most for other programs that hold the file. On
 // failure no temporary file remains, and the exchange file is deleted; where
 // even that fails, `hostFileLeft` is set: the host's selection is still there.
+// Throws nothing, memory running out included.
 bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr);
