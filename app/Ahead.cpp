@@ -9,10 +9,10 @@ TAhead::TAhead(size_t n, size_t ahead, std::function<void(size_t)> work)
   // The consumer is one of the threads: it works while it waits.
   if (n < 2) return;
   const size_t helpers = std::min<size_t>(WorkerThreads(), n) - 1;
-  threads_.reserve(helpers);
   try {
+    threads_.reserve(helpers);
     for (size_t t = 0; t < helpers; ++t) threads_.emplace_back([this] { Worker(); });
-  } catch (...) {  // no thread to be had: what started works, or the consumer alone
+  } catch (...) {  // no thread to be had, whatever the reason: what started works, or the consumer alone
   }
 }
 

@@ -410,27 +410,32 @@ constexpr uintmax_t kTwoThreadBytes = 1 << 20;
 
 void ParseLine(std::string_view line) { TRecordParser().Parse(line); }
 
-bool LoadExchangeFile(const std::filesystem::path& path) {
+bool LoadExchangeFile(const std::filesystem::path& path, bool* cut) {
+  if (cut) *cut = false;
   TLockWait wait;  // for a program that still holds the fresh file
   TFileReader file(&wait);
   if (!file.Open(path)) return false;  // missing, unreadable, or not a regular file
+  bool read = false;
   try {
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
+    std::optional<TTwoThreadRead> two;
     if (!ec && size >= kTwoThreadBytes && WorkerThreads() >= 2) {
-      std::optional<TTwoThreadRead> read;
       try {
-        read.emplace(file);
-      } catch (const std::system_error&) {  // no second thread to be had: one reads alone
+        two.emplace(file);
+      } catch (...) {  // no second thread to be had, whatever the reason: one reads alone
       }
-      if (read) return read->Run() && file.Close();
     }
-    TLineSource lines(file);
-    TRecordParser parser;
-    for (std::string_view line; lines.Next(line);) parser.Parse(line);
-    if (lines.Failed()) return false;
-    return file.Close();
-  } catch (const std::bad_alloc&) {
-    return false;
+    if (two) {
+      read = two->Run();
+    } else {
+      TLineSource lines(file);
+      TRecordParser parser;
+      for (std::string_view line; lines.Next(line);) parser.Parse(line);
+      read = !lines.Failed();
+    }
+  } catch (...) {  // memory, or whatever else stopped either thread: the lines before stay
   }
+  if (cut) *cut = !read;
+  return read && file.Close();
 }

@@ -117,7 +117,8 @@ TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
 }
 
 // The same for a file large enough to be read on two threads: whichever
-// thread memory fails, the lines before stay and the tables are sound.
+// thread memory fails, the lines before stay and the tables are sound; where
+// the second thread cannot be had, one reads it all alone.
 TEST_F(OutOfMemory, LargeReadOnTwoThreadsStopsSoundly) {
   std::string input = Selection();
   while (input.size() < (3u << 19)) input += "7 8 9 10\r\nlc2\r\nci 1 1 1\r\n";
@@ -132,7 +133,7 @@ TEST_F(OutOfMemory, LargeReadOnTwoThreadsStopsSoundly) {
       EXPECT_TRUE(read);
       break;
     }
-    EXPECT_FALSE(read) << at;
+    EXPECT_TRUE(!read || LineCount >= 1500) << at;
     ExpectSoundTables();
     ASSERT_LT(at, 100000) << "the read never finished";
   }
