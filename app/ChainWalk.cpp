@@ -1,6 +1,7 @@
 #include "app/ChainWalk.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "app/Ahead.h"
 #include "app/SegEnds.h"
@@ -21,6 +22,33 @@ double SignedSweep(const TArcRec& a, int32_t endNo) {
 TPointD WalkerAt(const TChain& chain, size_t k, double hx, double hy) {
   return k == 0 ? TPointD{hx, hy} : SegEnds.At(PartnerOf(chain.Steps[k - 1]));
 }
+
+// The division points one segment takes, from the path length carried into
+// it since the last point: one each time what is carried plus the segment's
+// length reaches d, d taken off each time. Counting, placing and writing the
+// points all step through them with this, so that all three agree.
+class TSegmentPoints {
+ public:
+  TSegmentPoints(double carried, double length, double d) : a_(carried + length), d_(d), missing_(d - carried) {}
+  // Moves on to the next point; false when the segment takes no more.
+  bool Next() {
+    if (begun_) {
+      a_ = a_ - d_;
+      missing_ = d_;
+    }
+    begun_ = true;
+    return a_ >= d_;
+  }
+  // The path length from the last point (or from where the segment is
+  // begun) to this one.
+  double Missing() const { return missing_; }
+  // Once Next() has said no more: what is carried into the next segment.
+  double Carried() const { return a_; }
+
+ private:
+  double a_, d_, missing_;
+  bool begun_ = false;
+};
 
 // How far the measuring of arcs may run ahead of the count: all the way.
 constexpr size_t kMeasureAhead = ~size_t{0} / 2;
@@ -58,11 +86,10 @@ TCounted CountPoints(TChain& chain, double hx, double hy, double d,
       chain.ArcCarried[arc] = a;
       lseg = chain.ArcLengths[arc++];
     }
-    a = a + lseg;
-    while (a >= d) {
+    TSegmentPoints step(a, lseg, d);
+    while (step.Next())
       if (++points > kMaxPoints) return {TTraceEnd::TooManyPoints, k, arc};
-      a = a - d;
-    }
+    a = step.Carried();
   }
   return {TTraceEnd::ChainEnd, chain.Steps.size(), arc};
 }
@@ -100,13 +127,10 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
     std::vector<TPointD>& out = placed[j % placed.size()];
     out.clear();
     TPointD p = WalkerAt(chain, k, hx, hy);
-    double aprev = chain.ArcCarried[j];
-    for (double a = aprev + chain.ArcLengths[j]; a >= d; a = a - d) {
-      const double l = d - aprev;  // still missing to the next point, measured from P
-      p = EllipsePointAtLength(p.X, p.Y, sweep, l, arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle,
-                               arc.EndAngle, arc.Tilt);
+    for (TSegmentPoints step(chain.ArcCarried[j], chain.ArcLengths[j], d); step.Next();) {
+      p = EllipsePointAtLength(p.X, p.Y, sweep, step.Missing(), arc.CX, arc.CY, arc.R, arc.Flatness,
+                               arc.StartAngle, arc.EndAngle, arc.Tilt);
       out.push_back(p);
-      aprev = 0;
     }
   });
 
@@ -125,30 +149,33 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
       ++arc;
     }
     double px = w.X, py = w.Y;
-    double aprev = a;
-    a = a + lseg;
     total = total + lseg;
-    if (a < d) continue;  // no point on this segment
-    const double theta = line ? AngleRad(f.X - w.X, f.Y - w.Y) : 0;
-    const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
-    for (size_t n = 0; a >= d; ++n) {
+    TSegmentPoints step(a, lseg, d);
+    double cosTheta = 0, sinTheta = 0;
+    for (size_t n = 0; step.Next(); ++n) {
       if (!escBetweenPoints())
         armed = true;
       else if (armed)
         return total;
       if (line) {
+        if (n == 0) {  // the direction, only for a line that takes a point
+          const double theta = AngleRad(f.X - w.X, f.Y - w.Y);
+          cosTheta = std::cos(theta);
+          sinTheta = std::sin(theta);
+        }
         // Each point is stepped from the previous one.
-        const double l = d - aprev;  // still missing to the next point, measured from P
-        px = px + cosTheta * l;
-        py = py + sinTheta * l;
+        px = px + cosTheta * step.Missing();
+        py = py + sinTheta * step.Missing();
       } else {
+        // The placing stepped through the same points; more here than it
+        // placed is a fault, never a read beyond them.
+        if (n >= arcPoints->size()) throw std::logic_error("an arc takes more points than were placed");
         px = (*arcPoints)[n].X;
         py = (*arcPoints)[n].Y;
       }
       OutPoint(px, py);
-      a = a - d;
-      aprev = 0;
     }
+    a = step.Carried();
   }
   return total;
 }
