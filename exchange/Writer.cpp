@@ -175,11 +175,15 @@ bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft) {
   } catch (const std::exception&) {
   }
   // The host must not read its own selection back as if it were the reply.
-  // With no memory left even for a path's wide form, nothing more is tried.
+  // Once the file was emptied, it holds no selection; short of that, only a
+  // file that is gone for certain does not. With no memory left even for a
+  // path's wide form, nothing more is tried, and the selection may be there.
+  bool left = !touched;
   try {
     if (created) RemoveTemp(temp);
-    if (!RemoveFile(path, &wait) && !touched && IsRegularFile(path) && hostFileLeft) *hostFileLeft = true;
+    if (RemoveFile(path, &wait) || !IsRegularFile(path)) left = false;
   } catch (const std::exception&) {
   }
+  if (hostFileLeft) *hostFileLeft = left;
   return false;
 }

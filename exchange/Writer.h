@@ -30,6 +30,7 @@ void RewindReply(const TReplyMark& mark);
 // Replaces the exchange file with the reply ("hq" alone when there is none),
 // waiting a few seconds at most for other programs that hold the file. On
 // failure no temporary file remains, and the exchange file is deleted; where
-// even that fails, `hostFileLeft` is set: the host's selection is still there.
+// even that fails, or cannot be known to have worked, `hostFileLeft` is set:
+// the host's selection may still be there.
 // Throws nothing, memory running out included.
 bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr);
