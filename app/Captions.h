@@ -18,6 +18,10 @@ inline constexpr char kNoStart[] = "分割開始点が検索出来ませんで�
 inline constexpr char kWalking[] = "連続線を検索中です[ESC:中断]";
 inline constexpr char kTooManyPoints[] = "分割点が多すぎます";
 inline constexpr char kOutOfMemory[] = "メモリが不足しています";
+// The file was opened, but not read to its end: its selection is not walked.
+inline constexpr char kReadCut[] = "受け渡しファイルを最後まで読めませんでした";
+// The walk failed for a reason of its own, not for memory.
+inline constexpr char kWalkFailed[] = "分割点を求められませんでした";
 }  // namespace status
 
 // Told at the close when the exchange file still holds the host's selection.

@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include <exception>
 #include <new>
 #include <string>
 
@@ -19,23 +20,45 @@ void TForm1::PlaceAtCursor() {
 }
 
 void TForm1::FormShow() {
-  PlaceAtCursor();
-  host_.SetStatus("");
-  GaibuInit();
-  ExeFolder = host_.ProgramFolder();
-  exchangeFile_ = ExeFolder / kExchangeFileName;
-  LoadExchangeFile(exchangeFile_);
-  // The first lg, ly and pn of the reply are written whatever was read.
-  ResetOutAttrs();
+  try {
+    PlaceAtCursor();
+    host_.SetStatus("");
+    GaibuInit();
+    ExeFolder = host_.ProgramFolder();
+    exchangeFile_ = ExeFolder / kExchangeFileName;
+    LoadExchangeFile(exchangeFile_, &readCut_);
+    // The first lg, ly and pn of the reply are written whatever was read.
+    ResetOutAttrs();
+    if (readCut_) host_.SetStatus(status::kReadCut);  // told at once, and again on OK
+  } catch (...) {
+    CloseOnFailure();
+  }
 }
 
 // The path is the one built when the form was shown, so that closing needs no
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
   bool hostFileLeft = false;
-  SaveExchangeFile(exchangeFile_, &hostFileLeft);
+  replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft);
   GaibuFree();
   if (hostFileLeft) host_.ReplyNotPlaced();
+}
+
+void TForm1::CloseOnFailure() noexcept {
+  if (closed_) return;
+  closed_ = true;
+  OutLines.Clear();  // nothing of a run cut short is replied: "hq" alone
+  bool hostFileLeft = true;
+  try {
+    if (exchangeFile_.empty()) exchangeFile_ = host_.ProgramFolder() / kExchangeFileName;
+    replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft);
+  } catch (...) {  // not even the file's path: the selection stays where it is
+  }
+  if (!running_) GaibuFree();  // a walk cut short may still have workers reading the tables
+  try {
+    if (hostFileLeft) host_.ReplyNotPlaced();
+  } catch (...) {
+  }
 }
 
 void TForm1::Close() {
@@ -55,14 +78,18 @@ void TForm1::Button1Click() {
   if (closed_ || running_) return;  // a second Enter queued behind the walk
   bool done = false;
   try {
-    const double d = StrToFloatZ(host_.EditText());
-    if (d > kTolerance) {  // nothing below it is a distance
-      running_ = true;
-      done = Divide(d);
+    if (readCut_) {  // part of the host's selection is never walked
+      host_.SetStatus(status::kReadCut);
+    } else {
+      const double d = StrToFloatZ(host_.EditText());
+      if (d > kTolerance) {  // nothing below it is a distance
+        running_ = true;
+        done = Divide(d);
+      }
     }
-  } catch (const std::bad_alloc&) {
-    // Reading the edit box, or showing that memory ran out, found none;
-    // Divide has taken back what it appended.
+  } catch (const std::exception&) {
+    // Reading the edit box, or showing a message, found no memory; Divide
+    // has taken back what it appended.
   }
   running_ = false;
   if (done || closeWanted_) {
@@ -114,9 +141,10 @@ bool TForm1::Divide(double d) {
     comment += "mm";
     OutComment(comment);
     return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception& e) {
     RewindReply(before);  // so that a later Cancel still replies "hq" alone
-    host_.SetStatus(status::kOutOfMemory);  // may fail too, with nothing left to undo
+    // May fail too, with nothing left to undo.
+    host_.SetStatus(dynamic_cast<const std::bad_alloc*>(&e) ? status::kOutOfMemory : status::kWalkFailed);
     return false;
   }
 }

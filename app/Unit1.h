@@ -41,6 +41,9 @@ class TForm1 {
  public:
   explicit TForm1(TFormHost& host) : host_(host) {}
 
+  // Shows the form and reads the exchange file. When anything in it fails
+  // (memory running out), the form is closed at once as CloseOnFailure does:
+  // Closed() tells.
   void FormShow();
   // The first steps of FormShow: where the window goes. A toolkit that
   // learns the frame's size only once the window is shown asks again then.
@@ -54,6 +57,15 @@ class TForm1 {
   // reaches the form while the division runs takes effect when it ends.
   void Close();
   bool Closed() const { return closed_; }
+  // Whether the close wrote the reply ("hq" included) into the exchange file.
+  bool ReplySaved() const { return replySaved_; }
+
+  // The program cannot go on: its window could not be made, the toolkit has
+  // no display, or something escaped the event loop. The host is answered as
+  // Cancel answers it, whatever the reply held, so that it never takes its
+  // own selection back, unless the form was closed already. The window is
+  // not touched: the front end ends the program.
+  void CloseOnFailure() noexcept;
 
   std::filesystem::path ExeFolder;
 
@@ -63,6 +75,8 @@ class TForm1 {
   TFormHost& host_;
   std::filesystem::path exchangeFile_;  // ExeFolder / kExchangeFileName
   bool closed_ = false;
+  bool replySaved_ = false;
+  bool readCut_ = false;  // the exchange file was read only in part: nothing is walked
   bool running_ = false;
   bool closeWanted_ = false;
 };

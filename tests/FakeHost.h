@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class TFakeHost : public TFormHost {
   long EscSegmentFrom = -1;  // the key is down from this question on; -1: never
   std::string EscPoints;     // per question between points: 'D' down, 'U' up; the last repeats
   long SegmentQuestions = 0, PointQuestions = 0;
+  long ThrowAtPoint = -1;  // so many questions between points on, one fails; -1: none
   std::vector<std::string> Log;
   std::vector<std::string> RepliesAtClose;  // the exchange file as each CloseWindow found it
 
@@ -35,6 +37,7 @@ class TFakeHost : public TFormHost {
   void RepaintStatus() override { Log.push_back("repaint"); }
   bool EscBeforeSegment() override { return EscSegmentFrom >= 0 && SegmentQuestions++ >= EscSegmentFrom; }
   bool EscBetweenPoints() override {
+    if (ThrowAtPoint >= 0 && ThrowAtPoint-- == 0) throw std::runtime_error("the key state");
     if (EscPoints.empty()) return false;
     const size_t q = static_cast<size_t>(PointQuestions++);
     return EscPoints[q < EscPoints.size() ? q : EscPoints.size() - 1] == 'D';

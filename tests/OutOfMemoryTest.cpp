@@ -1,16 +1,24 @@
 // Memory running out at any one allocation of a read or a division, or at
-// every allocation from one on: the state stays sound, and once memory is
-// back another OK replies what one OK replies on a fresh start.
+// every allocation from one on, and a read error part-way through the file:
+// the state stays sound, a selection read in part is never walked, and once
+// memory is back another OK replies what one OK replies on a fresh start.
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <new>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "FakeHost.h"
 #include "WorkerThreads.h"
+#include "app/Ahead.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
 #include "geometry/Separators.h"
@@ -36,6 +44,22 @@ bool Disarm() {
 }
 
 }  // namespace
+
+namespace {
+// The read of a file (not a standard stream) that fails with EIO, counting
+// from when it was armed; 0: none.
+std::atomic<long long> gReadFailsAt{0};
+std::atomic<long long> gReads{0};
+}  // namespace
+
+// Every read of the process comes here; the reader's reach the kernel or fail.
+extern "C" ssize_t read(int fd, void* buf, size_t n) {
+  if (fd > 2 && gReadFailsAt > 0 && ++gReads == gReadFailsAt) {
+    errno = EIO;
+    return -1;
+  }
+  return syscall(SYS_read, fd, buf, n);
+}
 
 void* operator new(std::size_t n) {
   const long long at = gFailAt;
@@ -116,26 +140,90 @@ TEST_F(OutOfMemory, ReadStopsSoundlyAtEveryAllocation) {
   }
 }
 
-// The same for a file large enough to be read on two threads: whichever
-// thread memory fails, the lines before stay and the tables are sound; where
-// the second thread cannot be had, one reads it all alone.
-TEST_F(OutOfMemory, LargeReadOnTwoThreadsStopsSoundly) {
-  std::string input = Selection();
-  while (input.size() < (3u << 19)) input += "7 8 9 10\r\nlc2\r\nci 1 1 1\r\n";
-  WriteBytes(dir / kExchangeFileName, input);
+// A read that memory or a read error stops part-way, on one thread or on
+// either of two: the dialog opens and says so at once, OK walks nothing of
+// what was read and says it again, and Cancel replies "hq". Where the read
+// gets over the failure (no second thread to be had: one reads alone), OK
+// replies in full; where the failure strikes before the read, "hq" at once.
+TEST_F(OutOfMemory, ReadCutShortIsNeverWalked) {
+  std::string large = Selection();
+  while (large.size() < (3u << 19)) large += "7 8 9 10\r\nlc2\r\nci 1 1 1\r\n";
+  const std::string small = Selection();
   const auto file = dir / kExchangeFileName;
-  TWorkerThreads two(2);
-  for (long long at = 1;; at += 1 + at / 8) {
-    GaibuInit();
-    Arm(at, false);
-    const bool read = LoadExchangeFile(file);
-    if (!Disarm()) {
-      EXPECT_TRUE(read);
-      break;
+  const std::string* inputs[] = {&large, &small};
+  for (const bool readError : {false, true}) {
+    for (const std::string* input : inputs) {
+      TWorkerThreads threads(input == &large ? 2 : 1);
+      const std::string want = OneOkReply(dir.Path(), *input, kDistance);
+      for (long long at = 1;; at += readError ? 1 : 1 + at / 8) {
+        TFakeHost host;
+        host.Folder = dir.Path();
+        TForm1 form(host);
+        WriteBytes(file, *input);
+        if (readError) {
+          gReads = 0;
+          gReadFailsAt = at;
+        } else {
+          Arm(at, false);
+        }
+        form.FormShow();
+        const bool struck = readError ? gReads >= at : Disarm();
+        gReadFailsAt = 0;
+        ExpectSoundTables();
+        if (form.Closed()) {
+          EXPECT_EQ(ReadBytes(file), "hq\r\n") << at;
+          continue;
+        }
+        const bool cut = host.Status == status::kReadCut;
+        host.Edit = kDistance;
+        form.Button1Click();
+        if (!cut) {
+          ASSERT_TRUE(form.Closed()) << at << ": " << host.Status;
+          EXPECT_EQ(ReadBytes(file), want) << at;
+          if (!struck) break;
+          continue;
+        }
+        ASSERT_TRUE(struck) << at;
+        ASSERT_FALSE(form.Closed()) << at;
+        EXPECT_EQ(host.Status, status::kReadCut) << at;
+        EXPECT_EQ(OutLineCount, 0) << at;
+        form.Button2Click();
+        EXPECT_EQ(ReadBytes(file), "hq\r\n") << at;
+        ASSERT_LT(at, 100000) << "the read never finished";
+      }
     }
-    EXPECT_TRUE(!read || LineCount >= 1500) << at;
-    ExpectSoundTables();
-    ASSERT_LT(at, 100000) << "the read never finished";
+  }
+}
+
+// Memory running out as the work ahead starts its threads: whatever did not
+// start, the threads that did or the consumer alone do every item once.
+TEST_F(OutOfMemory, WorkAheadGoesOnWithTheThreadsItHas) {
+  std::vector<std::atomic<int>> runs(100);
+  const auto work = [&runs](size_t j) { ++runs[j]; };
+  long long own = 0;  // what the object allocates for itself, before any thread
+  {
+    TWorkerThreads alone(1);
+    Arm(LLONG_MAX, false);
+    TAhead count(runs.size(), 8, work);
+    own = gAllocations;
+    Disarm();
+  }
+  TWorkerThreads threads(4);
+  for (long long at = 1;; ++at) {
+    for (auto& r : runs) r = 0;
+    Arm(at, false);
+    try {
+      TAhead ahead(runs.size(), 8, work);
+      for (size_t j = 0; j < runs.size(); ++j) ahead.Wait(j);
+    } catch (const std::bad_alloc&) {  // only for the object's own memory
+      ASSERT_TRUE(Disarm());
+      ASSERT_LE(at, own);
+      continue;
+    }
+    const bool struck = Disarm();
+    for (size_t j = 0; j < runs.size(); ++j) ASSERT_EQ(runs[j], 1) << at << ": " << j;
+    if (!struck) break;
+    ASSERT_LT(at, 100);
   }
 }
 

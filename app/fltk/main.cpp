@@ -12,6 +12,9 @@
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/Captions.h"
@@ -68,50 +71,61 @@ bool EscapeDown() { return Fl::get_key(FL_Escape) != 0; }
 
 class TFltkHost : public TFormHost {
  public:
-  TFltkHost(Fl_Window& window, Fl_Input& edit, Fl_Box& status)
-      : window_(window), edit_(edit), status_(status) {}
+  // The window and the controls the form works through, once they are made.
+  void Attach(Fl_Window& window, Fl_Input& edit, Fl_Box& status) {
+    window_ = &window;
+    edit_ = &edit;
+    status_ = &status;
+  }
 
   TScreenPoint CursorPos() override {
     TScreenPoint p;
     Fl::get_mouse(p.X, p.Y);
     return p;
   }
-  TScreenSize OuterSize() override { return {window_.decorated_w(), window_.decorated_h()}; }
+  TScreenSize OuterSize() override { return {window_->decorated_w(), window_->decorated_h()}; }
   // FLTK places the client area; the frame, once a window manager has made
   // one, lies around it. FLTK pulls new windows onto the screen and does not
   // move a window to the position it asked for last: a step aside makes it.
   void MoveTo(int left, int top) override {
-    const int border = (window_.decorated_w() - window_.w()) / 2;
-    const int title = window_.decorated_h() - window_.h() - border;
-    window_.position(left + border + 1, top + title);
-    window_.position(left + border, top + title);
+    const int border = (window_->decorated_w() - window_->w()) / 2;
+    const int title = window_->decorated_h() - window_->h() - border;
+    window_->position(left + border + 1, top + title);
+    window_->position(left + border, top + title);
   }
-  std::string EditText() override { return edit_.value(); }
-  void SetStatus(std::string_view utf8) override { status_.copy_label(std::string(utf8).c_str()); }
+  std::string EditText() override { return edit_->value(); }
+  void SetStatus(std::string_view utf8) override { status_->copy_label(std::string(utf8).c_str()); }
   void RepaintStatus() override {
-    status_.redraw();
+    status_->redraw();
     Fl::flush();
   }
   bool EscBeforeSegment() override { return escape_(); }
   bool EscBetweenPoints() override { return escape_(); }
-  void CloseWindow() override { window_.hide(); }
+  void CloseWindow() override { window_->hide(); }
   // A click or Alt+Y leaves the focus on the OK button.
   void FocusEdit() override {
-    edit_.take_focus();
-    edit_.position(edit_.size(), 0);  // the cursor at the end, the whole text selected
+    edit_->take_focus();
+    edit_->position(edit_->size(), 0);  // the cursor at the end, the whole text selected
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
   void ReplyNotPlaced() override {
+    if (displayLost_) {  // no window can say it any more
+      std::fprintf(stderr, "%s\n", message::kReplyNotPlaced);
+      return;
+    }
     fl_message_title(caption::kForm);
     fl_message_font(kFont, kFontSize);
     fl_close = "閉じる";
     fl_alert("%s", message::kReplyNotPlaced);
   }
 
+  void DisplayLost() { displayLost_ = true; }
+
  private:
-  Fl_Window& window_;
-  Fl_Input& edit_;
-  Fl_Box& status_;
+  bool displayLost_ = false;
+  Fl_Window* window_ = nullptr;
+  Fl_Input* edit_ = nullptr;
+  Fl_Box* status_ = nullptr;
   TEscPoll<bool (*)()> escape_{&EscapeDown};
 };
 
@@ -133,48 +147,77 @@ Button* MakeButton(int x, int y, int w, int h, const char* text) {
   return b;
 }
 
+// FLTK ends the program through Fl::fatal when it cannot open the display or
+// loses it: the host is answered first, as Cancel answers it.
+TFltkHost* FatalHost;
+TForm1* FatalForm;
+
+[[noreturn]] void Fatal(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+  if (FatalForm) {
+    FatalHost->DisplayLost();
+    FatalForm->CloseOnFailure();
+  }
+  std::_Exit(1);  // a walk cut short may still have workers running
+}
+
 }  // namespace
 
 int main() {  // the program reads no command line
-  static const std::string family = " " + JapaneseGothic();  // " ": regular style
-  Fl::set_font(kFont, family.c_str());
-  Fl::disable_im();  // digits are typed as plain single-byte characters
-  Fl::visible_focus(1);
-
-  Fl_Window window(192, 107, 295, 89, caption::kForm);
-  window.color(kFormColour);
-  window.iconlabel(caption::kAppTitle);
-  window.xclass("equidist");
-  Label(8, 12, 52, 13, caption::kDistance);
-  Label(168, 16, 14, 13, caption::kUnit);
-  Fl_Box* status = Label(3, 76, 289, 13, "Label3");  // the full client width
-  status->box(FL_FLAT_BOX);
-  status->color(kStatusColour);
-  status->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-  // In tab order: Edit1, Button1, Button2.
-  auto* edit = new Fl_Input(80, 8, 81, 21);
-  edit->textfont(kFont);
-  edit->textsize(kFontSize);
-  auto* ok = MakeButton<TDefaultButton>(80, 40, 81, 25, caption::kOk);
-  auto* cancel = MakeButton<Fl_Button>(176, 40, 113, 25, caption::kCancel);
-  window.end();
-
-  static const Fl_Pixmap iconPixmap(equidist_icon_xpm);
-  static const Fl_RGB_Image icon(&iconPixmap, kFormColour);
-  window.icon(&icon);
-
-  TFltkHost host(window, *edit, *status);
+  TFltkHost host;
   TForm1 form(host);
-  ok->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button1Click(); }, &form);
-  cancel->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button2Click(); }, &form);
-  // The close button and Esc.
-  window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
+  FatalHost = &host;
+  FatalForm = &form;
+  Fl::fatal = Fatal;
+  try {
+    static const std::string family = " " + JapaneseGothic();  // " ": regular style
+    Fl::set_font(kFont, family.c_str());
+    Fl::disable_im();  // digits are typed as plain single-byte characters
+    Fl::visible_focus(1);
 
-  form.FormShow();
-  window.show();
-  while (!window.visible() && window.shown()) Fl::wait();
-  form.PlaceAtCursor();  // now with the frame's size
-  edit->take_focus();
-  Fl::run();
-  return 0;
+    Fl_Window window(192, 107, 295, 89, caption::kForm);
+    window.color(kFormColour);
+    window.iconlabel(caption::kAppTitle);
+    window.xclass("equidist");
+    Label(8, 12, 52, 13, caption::kDistance);
+    Label(168, 16, 14, 13, caption::kUnit);
+    Fl_Box* status = Label(3, 76, 289, 13, "Label3");  // the full client width
+    status->box(FL_FLAT_BOX);
+    status->color(kStatusColour);
+    status->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    // In tab order: Edit1, Button1, Button2.
+    auto* edit = new Fl_Input(80, 8, 81, 21);
+    edit->textfont(kFont);
+    edit->textsize(kFontSize);
+    auto* ok = MakeButton<TDefaultButton>(80, 40, 81, 25, caption::kOk);
+    auto* cancel = MakeButton<Fl_Button>(176, 40, 113, 25, caption::kCancel);
+    window.end();
+    host.Attach(window, *edit, *status);
+
+    static const Fl_Pixmap iconPixmap(equidist_icon_xpm);
+    static const Fl_RGB_Image icon(&iconPixmap, kFormColour);
+    window.icon(&icon);
+
+    ok->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button1Click(); }, &form);
+    cancel->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button2Click(); }, &form);
+    // The close button and Esc.
+    window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
+
+    form.FormShow();
+    if (form.Closed()) return 1;
+    window.show();
+    while (!window.visible() && window.shown()) Fl::wait();
+    form.PlaceAtCursor();  // now with the frame's size
+    edit->take_focus();
+    Fl::run();
+    if (form.Closed()) return 0;
+  } catch (...) {
+  }
+  // Anything but a close ended it: the host is answered as Cancel answers.
+  form.CloseOnFailure();
+  return 1;
 }

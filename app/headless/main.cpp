@@ -3,9 +3,11 @@
 // typed, OK, closed), without a window. With --esc-at K the ESC key reads as
 // down from the K-th question before a segment on (0: already at the first).
 // --threads N works on N threads instead of one per core.
-// Exit codes: 0 the exchange is done; 2 OK left the dialog open, and it was
-// closed as Cancel does; 3 the reply could not be placed and the host's
-// selection is still in the exchange file; 64 a wrong command line.
+// Exit codes: 0 the exchange is done; 1 it failed before its end (memory
+// running out), and the exchange file holds "hq"; 2 OK left the dialog open,
+// and it was closed as Cancel does; 3 the reply could not be placed and the
+// host's selection is still in the exchange file; 4 the reply could not be
+// written and the exchange file was removed; 64 a wrong command line.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -56,7 +58,8 @@ class THeadlessHost : public TFormHost {
   bool replyNotPlaced_ = false;
 };
 
-constexpr int kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitUsage = 64;
+constexpr int kExitFailed = 1, kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitReplyRemoved = 4,
+              kExitUsage = 64;
 
 int Usage() {
   std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K] [--threads N]\n       equidist-run --version\n";
@@ -121,18 +124,28 @@ int main(int argc, char** argv) {
   }
   THeadlessHost host(args.Folder, args.Rest[0], escAt);
   TForm1 form(host);
-  form.FormShow();
-  form.Button1Click();
   int code = 0;
-  if (!form.Closed()) {
-    // OK left the dialog open: say why, and close it as Cancel does.
-    if (!host.Status().empty()) std::cerr << host.Status() << '\n';
-    form.Button2Click();
-    code = kExitLeftOpen;
+  try {
+    form.FormShow();
+    if (form.Closed()) {
+      code = kExitFailed;
+    } else {
+      form.Button1Click();
+      if (!form.Closed()) {
+        // OK left the dialog open: say why, and close it as Cancel does.
+        if (!host.Status().empty()) std::cerr << host.Status() << '\n';
+        form.Button2Click();
+        code = kExitLeftOpen;
+      }
+    }
+  } catch (...) {
+    form.CloseOnFailure();
+    code = kExitFailed;
   }
+  if (code == kExitFailed) std::cerr << status::kOutOfMemory << '\n';  // nothing else stops it early
   if (host.ReplyWasNotPlaced()) {
     std::cerr << message::kReplyNotPlaced << '\n';
-    code = kExitReplyNotPlaced;
+    return kExitReplyNotPlaced;
   }
-  return code;
+  return form.ReplySaved() ? code : kExitReplyRemoved;
 }

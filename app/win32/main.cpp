@@ -195,6 +195,9 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Form1.Close();
       return 0;
+    case WM_ENDSESSION:  // the process may end at any moment after this: answer now
+      if (wp) Form1.CloseOnFailure();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -267,28 +270,40 @@ bool CreateWindows(HINSTANCE inst) {
 
 }  // namespace
 
+// Every way out answers the host: a window that cannot be made (no desktop,
+// its resources exhausted), a failure anywhere, or a loop ended by anything
+// but a close (the session ending) replies "hq", as Cancel does.
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
-  const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&styles);  // the controls in the system's visual style
-  FormBrush = CreateSolidBrush(kFormColour);
-  StatusBrush = CreateSolidBrush(kStatusColour);
-  if (!CreateWindows(inst)) return 0;
-  // Sized for the screen under the cursor, where the form opens: its outer
-  // size places it there.
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  Layout(DpiAtPoint(cursor));
-  Form1.FormShow();
-  ShowWindow(Host.App, SW_SHOWNOACTIVATE);
-  ShowWindow(Host.Form, SW_SHOW);
-  SetForegroundWindow(Host.Form);
-  SetFocus(Host.Edit);
+  try {
+    const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&styles);  // the controls in the system's visual style
+    FormBrush = CreateSolidBrush(kFormColour);
+    StatusBrush = CreateSolidBrush(kStatusColour);
+    if (!CreateWindows(inst)) {
+      Form1.CloseOnFailure();
+      return 1;
+    }
+    // Sized for the screen under the cursor, where the form opens: its outer
+    // size places it there.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    Layout(DpiAtPoint(cursor));
+    Form1.FormShow();
+    if (Form1.Closed()) return 1;
+    ShowWindow(Host.App, SW_SHOWNOACTIVATE);
+    ShowWindow(Host.Form, SW_SHOW);
+    SetForegroundWindow(Host.Form);
+    SetFocus(Host.Edit);
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (IsWindow(Host.Form) && IsDialogMessageW(Host.Form, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (IsWindow(Host.Form) && IsDialogMessageW(Host.Form, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (Form1.Closed()) return 0;
+  } catch (...) {
   }
-  return 0;
+  Form1.CloseOnFailure();
+  return 1;
 }
