@@ -40,8 +40,9 @@ exchange() {
     "$(tail -1 <<<"$sorted")" "${mb[$name]}"
 }
 # arcs_threads N: N joined elliptical arcs on one thread and on two, in turn
-# RUNS times, so that both meet the same minute of the machine; prints the
-# medians and sets secs[arcs-threads] to the median of the runs' ratios.
+# RUNS times, so that both meet the same minute of the machine; fails when
+# their replies differ; prints the medians and sets secs[arcs-threads] to the
+# median of the runs' ratios.
 arcs_threads() {
   local n=$1 one=() two=() ratios=()
   mkdir -p "$work/arcs-threads"
@@ -55,7 +56,11 @@ arcs_threads() {
       local s
       s=$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }')
       if [ $t = 1 ]; then one+=("$s"); else two+=("$s"); fi
+      cp "$work/arcs-threads/QZT_TEMP.TXT" "$work/arcs-threads/reply-$t"
     done
+    # What is timed must be the same work: two threads reply what one does.
+    cmp -s "$work/arcs-threads/reply-1" "$work/arcs-threads/reply-2" ||
+      { echo "arcs-$n: the replies of one thread and two differ"; exit 1; }
     ratios+=("$(awk -v a="${two[r]}" -v b="${one[r]}" 'BEGIN { printf "%.3f", a / b }')")
   done
   median() { printf '%s\n' "$@" | sort -n | sed -n "$(((${#@} + 1) / 2))p"; }

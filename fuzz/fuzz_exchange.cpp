@@ -4,7 +4,8 @@
 // complete answer: attribute records, finite points, the closing comment; and
 // reading it must give those points. Presses that leave the dialog open must
 // leave no trace: the reply is the one a single OK with the last distance
-// gives on a fresh start.
+// gives on a fresh start. The work runs on one to four threads, as the input
+// has it, and replies what one thread replies.
 #include <unistd.h>
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 
 #include "app/Unit1.h"
 #include "exchange/KdxGaibu.h"
+#include "exchange/Threads.h"
 #include "tests/ReplyCheck.h"
 #include "tests/TempDir.h"
 
@@ -98,6 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Bounded, so that one input cannot keep the fuzzer for minutes on arcs.
   script.EscPoint = 1 + (b == 255 ? 4000 : b * 8);
 
+  const unsigned threads = 1 + static_cast<unsigned char>(all.back()) % 4;
+  SetWorkerThreads(threads);
   size_t pressed = 0;
   const std::string reply = Exchange(file, input, script, pressed);
   if (!ReplyFault(reply, file).empty()) std::abort();
@@ -105,6 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TScript once = script;
     once.Distances = {script.Distances[pressed - 1]};
     if (Exchange(file, input, once, pressed) != reply) std::abort();
+  }
+  if (threads > 1) {
+    SetWorkerThreads(1);
+    if (Exchange(file, input, script, pressed) != reply) std::abort();
   }
   return 0;
 }

@@ -179,6 +179,28 @@ headless_reply() {
   esac
 }
 
+# no_display: the program started where no display can be had (no desktop
+# on Windows, no X server): its window cannot be made, so it ends at once,
+# and the host must find "hq" in the exchange file, never its own selection.
+no_display() {
+  scenario no-display "$sample"
+  local code=0
+  case $program in
+    fltk) cp "$build/bin/equidist" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 60 ./equidist) 2>/dev/null || code=$? ;;
+    wine)
+      # Wine's desktop, and every program of the prefix, without the display.
+      wineserver -k 2>/dev/null || true
+      wineserver -w
+      cp "$mingw/bin/equidist.exe" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 120 wine equidist.exe) 2>/dev/null ||
+        code=$?
+      wineserver -k 2>/dev/null || true
+      wineserver -w ;;
+  esac
+  [ "$code" = 1 ] || fail "exit code $code, not 1"
+  expect_reply "$work/hq"
+  echo "   without a display: exit code 1, the reply hq"
+}
+
 printf 'hq\r\n' >"$work/hq"
 printf 'hp1 0 10\r\nci 0 0 10\r\n' >"$work/circle.txt"
 sample=$cases/overview/QZT_TEMP.TXT
@@ -188,6 +210,7 @@ awk 'BEGIN { printf "hp1 0 0\r\n"; for (i = 0; i < 20000; i++) printf "ci %d 0 1
 
 run_scenarios() {
   echo "== $program"
+  no_display
 
   scenario cancel-and-placement "$sample"
   start "$dir"
