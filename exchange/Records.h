@@ -1,13 +1,24 @@
-// Reading the exchange file: line by line into the exchange state.
+// The record dispatch: one line of the exchange file into the state.
 #pragma once
 
-#include <filesystem>
+#include <string>
 #include <string_view>
 
-// Reads the exchange file line by line into the state. False when it does not
-// exist or could not be read to its end; what was read before stays. `cut`
-// tells the second apart: the file was opened, but a read error or memory
-// running out stopped the reading, so the state holds part of the selection.
-bool LoadExchangeFile(const std::filesystem::path& path, bool* cut = nullptr);
+#include "exchange/Tokenizer.h"
+
 // One line of the exchange file, without its line end.
 void ParseLine(std::string_view line);
+
+// ParseLine for every line of one read, with the tokens and the bytes of
+// those that are not slices of their line kept from line to line.
+class TRecordParser {
+ public:
+  void Parse(std::string_view line);
+
+ private:
+  std::string scratch_;
+  TTokens tokens_;
+};
+
+// Four tokens led by no keyword: a plain line, whatever came before it.
+bool IsPlainLine(const TTokens& t);
