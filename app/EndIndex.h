@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/SegEnds.h"
+#include "app/SegEndTable.h"
 
 class TEndIndex {
  public:
