@@ -5,6 +5,7 @@ TFirstAttrs FirstAttrs;
 TCurAttrs CurAttrs;
 TReadSequence ReadSequence;
 TAttrPending AttrPending;
+TOutAttrs OutAttrs;
 
 std::vector<std::string> LayerGroupNames;
 std::vector<int32_t> LayerGroupValues;
@@ -76,11 +77,8 @@ void GaibuInit() {
   Resize(LayerValues, kLayers);
   Resize(DesignatedPoints, kDesignatedPoints);
   DesignatedPointCount = 0;
-  // The first of each attribute record is still to come; the pn flag is the
-  // writer's, not the reader's, and keeps its value.
-  TAttrPending pending = TAttrPending::All();
-  pending.Pn = AttrPending.Pn;
-  AttrPending = pending;
+  AttrPending = TAttrPending{};
+  OutAttrs = TOutAttrs{};
   CurAttrs = TCurAttrs{};
   ReadSequence = TReadSequence{};
   ForEachEntityTable([](auto& table) { table.Clear(); });

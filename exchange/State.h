@@ -35,11 +35,17 @@ struct TTextSize {
   int32_t Color = 1;
 };
 
-// Which attribute records are still pending: while reading, the first of its
-// kind is still to come; while writing, the next must be written regardless.
+// The reader's attribute records whose first is still to come: that one sets
+// the first-seen attribute as well as the current one.
 struct TAttrPending {
-  bool Lg = false, Ly = false, Lc = false, Lt = false, Lw = false, Cn = false, Pn = false;
-  static constexpr TAttrPending All() { return {true, true, true, true, true, true, true}; }
+  bool Lg = true, Ly = true, Lc = true, Lt = true, Lw = true, Cn = true;
+};
+
+// The writer's memory of the reply's attribute records: what it wrote last,
+// and whether the next record of each kind must be written whatever its value.
+struct TOutAttrs {
+  int32_t LayerGroup = 0, Layer = 0, Pen = 1;
+  bool LgPending = true, LyPending = true, PnPending = true;
 };
 
 // The attribute header at the head of every entity record.
@@ -167,9 +173,8 @@ struct TFirstAttrs {
   std::string FontName;
 };
 
-// The current attributes that the writer's reset brings back. While the file
-// is read they stamp the entities; while the reply is written, LayerGroup,
-// Layer and Pen remember what the writer wrote last.
+// The current attributes, as the attribute records set them while the file is
+// read: each entity is stamped with them.
 struct TCurAttrs {
   int32_t LayerGroup = 0, Layer = 0, LineColor = 1, LineType = 1, LineWidth = 0;
   int32_t TextKind = 1;
@@ -179,7 +184,7 @@ struct TCurAttrs {
   int32_t Pen = 1, LineColorExt = 0;
 };
 
-// What the reader carries from record to record; the writer's reset keeps it.
+// What the reader carries from record to record.
 struct TReadSequence {
   int32_t Hhp = 0;
   int32_t ZFlags = 0;  // "z1".."z5": bits 1, 2, 4, 8, 16, cleared by every entity
@@ -194,6 +199,7 @@ extern TFirstAttrs FirstAttrs;
 extern TCurAttrs CurAttrs;
 extern TReadSequence ReadSequence;
 extern TAttrPending AttrPending;
+extern TOutAttrs OutAttrs;
 
 inline constexpr std::string& DrawingFileName = HeaderValues.DrawingFileName;
 inline constexpr double& HkValue = HeaderValues.HkValue;

@@ -16,22 +16,22 @@ void OutComment(std::string_view text) {
 }
 
 void OutLayerGroup(int32_t group) {
-  if (!AttrPending.Lg && group == CurLayerGroup) return;
+  if (!OutAttrs.LgPending && group == OutAttrs.LayerGroup) return;
   std::string rec = "lg";
   AppendHexInt(rec, group);
   AddOutLine(rec);
-  CurLayerGroup = group;
-  AttrPending.Lg = false;
-  AttrPending.Ly = true;  // a layer means nothing without the group before it
+  OutAttrs.LayerGroup = group;
+  OutAttrs.LgPending = false;
+  OutAttrs.LyPending = true;  // a layer means nothing without the group before it
 }
 
 void OutLayer(int32_t layer) {
-  if (!AttrPending.Ly && layer == CurLayer) return;
+  if (!OutAttrs.LyPending && layer == OutAttrs.Layer) return;
   std::string rec = "ly";
   AppendHexInt(rec, layer);
   AddOutLine(rec);
-  CurLayer = layer;
-  AttrPending.Ly = false;
+  OutAttrs.Layer = layer;
+  OutAttrs.LyPending = false;
 }
 
 // The host numbers the pens from 10 on as 101 and up.
@@ -45,12 +45,12 @@ int32_t PenToHost(int32_t pen) {
 
 void OutPen(int32_t pen, int32_t mode) {
   if (mode == 1) pen = PenToHost(pen);
-  if (!AttrPending.Pn && pen == CurPen) return;
+  if (!OutAttrs.PnPending && pen == OutAttrs.Pen) return;
   std::string rec = "pn";
   AppendDecimalInt(rec, pen);
   AddOutLine(rec);
-  CurPen = pen;
-  AttrPending.Pn = false;
+  OutAttrs.Pen = pen;
+  OutAttrs.PnPending = false;
 }
 
 void OutPoint(double x, double y) {
@@ -63,19 +63,13 @@ void OutPoint(double x, double y) {
   });
 }
 
-void ResetOutAttrs() {
-  AttrPending = TAttrPending::All();
-  CurAttrs = TCurAttrs{};
-}
+void ResetOutAttrs() { OutAttrs = TOutAttrs{}; }
 
-TReplyMark MarkReply() { return {OutLineCount, CurLayerGroup, CurLayer, CurPen, AttrPending}; }
+TReplyMark MarkReply() { return {OutLineCount, OutAttrs}; }
 
 void RewindReply(const TReplyMark& mark) {
   OutLines.Truncate(mark.OutLineCount);
-  CurLayerGroup = mark.CurLayerGroup;
-  CurLayer = mark.CurLayer;
-  CurPen = mark.CurPen;
-  AttrPending = mark.AttrPending;
+  OutAttrs = mark.Attrs;
 }
 
 namespace {

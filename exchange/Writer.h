@@ -15,14 +15,16 @@ void OutLayer(int32_t layer);
 void OutPen(int32_t pen, int32_t mode);  // mode 1 maps the pen with PenToHost
 int32_t PenToHost(int32_t pen);
 void OutPoint(double x, double y);
+// The writer forgets what it wrote: the next lg, ly and pn are written
+// whatever their values.
 void ResetOutAttrs();
 
 // Where the reply stands: its records and what the writer remembers. A run
 // that fails half-way rewinds to the mark taken before it, so that the next
 // run writes what it would have written first.
 struct TReplyMark {
-  int32_t OutLineCount, CurLayerGroup, CurLayer, CurPen;
-  TAttrPending AttrPending;
+  int32_t OutLineCount;
+  TOutAttrs Attrs;
 };
 TReplyMark MarkReply();
 void RewindReply(const TReplyMark& mark);

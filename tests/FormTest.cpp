@@ -81,8 +81,7 @@ TEST_F(Form, ShowCentresOnTheCursorAndReadsTheFile) {
   EXPECT_EQ(FirstLineColor, 3);
   EXPECT_EQ(DesignatedPoints[1].Y, 2.0);
   // The writer's memory was reset after reading.
-  EXPECT_EQ(CurLayerGroup, 0);
-  EXPECT_TRUE(AttrPending.Lg && AttrPending.Ly && AttrPending.Pn);
+  EXPECT_TRUE(OutAttrs.LgPending && OutAttrs.LyPending && OutAttrs.PnPending);
 }
 
 TEST_F(Form, PlacementHalvesTheOuterSizeTowardsZero) {
