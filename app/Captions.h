@@ -1,4 +1,5 @@
-// The dialog's texts, in UTF-8; the Win32 dialog converts them to UTF-16.
+// Every text the dialog's windows show, in UTF-8; the Win32 dialog converts
+// them to UTF-16.
 #pragma once
 
 namespace caption {
@@ -8,6 +9,8 @@ inline constexpr char kDistance[] = "分割距離";
 inline constexpr char kUnit[] = "mm";
 inline constexpr char kOk[] = "OK(&Y)";
 inline constexpr char kCancel[] = "キャンセル(&N)";
+inline constexpr char kStatusAtDesign[] = "Label3";  // cleared as the dialog is shown
+inline constexpr char kCloseMessage[] = "閉じる";      // the button of a message box that has no other
 }  // namespace caption
 
 namespace status {

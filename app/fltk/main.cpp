@@ -19,6 +19,7 @@
 
 #include "app/Captions.h"
 #include "app/EscPoll.h"
+#include "app/Layout.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
 #include "app/icon/icon.xpm"
@@ -26,11 +27,13 @@
 namespace {
 
 const Fl_Font kFont = FL_FREE_FONT;
-const int kFontSize = 13;
-const Fl_Color kFormColour = fl_rgb_color(166, 202, 240);
-const Fl_Color kStatusColour = fl_rgb_color(128, 179, 234);
+const int kFontSize = layout::kFontHeight;
+Fl_Color Colour(layout::TColour c) { return fl_rgb_color(c.R, c.G, c.B); }
+const Fl_Color kFormColour = Colour(layout::kFormColour);
+const Fl_Color kStatusColour = Colour(layout::kStatusColour);
 
-// A fixed-pitch Japanese gothic, as close to "ＭＳ ゴシック" as the system has.
+// A fixed-pitch Japanese gothic, as close to the layout's face as the system
+// has.
 std::string JapaneseGothic() {
   std::string family = "monospace";
   if (!FcInit()) return family;
@@ -115,7 +118,7 @@ class TFltkHost : public TFormHost {
     }
     fl_message_title(caption::kForm);
     fl_message_font(kFont, kFontSize);
-    fl_close = "閉じる";
+    fl_close = caption::kCloseMessage;
     fl_alert("%s", message::kReplyNotPlaced);
   }
 
@@ -131,8 +134,8 @@ class TFltkHost : public TFormHost {
 
 // FLTK keeps a left-aligned label 3 pixels inside its box: the box is widened
 // by as much, so that the text starts where the layout puts it.
-Fl_Box* Label(int x, int y, int w, int h, const char* text) {
-  auto* b = new Fl_Box(x - 3, y, w + 6, h, text);
+Fl_Box* Label(layout::TRect r, const char* text) {
+  auto* b = new Fl_Box(r.X - 3, r.Y, r.W + 6, r.H, text);
   b->labelfont(kFont);
   b->labelsize(kFontSize);
   b->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
@@ -140,8 +143,8 @@ Fl_Box* Label(int x, int y, int w, int h, const char* text) {
 }
 
 template <class Button>
-Button* MakeButton(int x, int y, int w, int h, const char* text) {
-  auto* b = new Button(x, y, w, h, text);
+Button* MakeButton(layout::TRect r, const char* text) {
+  auto* b = new Button(r.X, r.Y, r.W, r.H, text);
   b->labelfont(kFont);
   b->labelsize(kFontSize);
   return b;
@@ -179,22 +182,27 @@ int main() {  // the program reads no command line
     Fl::disable_im();  // digits are typed as plain single-byte characters
     Fl::visible_focus(1);
 
-    Fl_Window window(192, 107, 295, 89, caption::kForm);
+    Fl_Window window(layout::kInitialLeft, layout::kInitialTop, layout::kClientWidth, layout::kClientHeight,
+                     caption::kForm);
     window.color(kFormColour);
     window.iconlabel(caption::kAppTitle);
     window.xclass("equidist");
-    Label(8, 12, 52, 13, caption::kDistance);
-    Label(168, 16, 14, 13, caption::kUnit);
-    Fl_Box* status = Label(3, 76, 289, 13, "Label3");  // the full client width
+    Label(layout::kLabel1, caption::kDistance);
+    Label(layout::kLabel2, caption::kUnit);
+    constexpr layout::TRect s = layout::kLabel3;  // centred: the box is the layout's own
+    auto* status = new Fl_Box(s.X, s.Y, s.W, s.H, caption::kStatusAtDesign);
+    status->labelfont(kFont);
+    status->labelsize(kFontSize);
     status->box(FL_FLAT_BOX);
     status->color(kStatusColour);
     status->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     // In tab order: Edit1, Button1, Button2.
-    auto* edit = new Fl_Input(80, 8, 81, 21);
+    constexpr layout::TRect e = layout::kEdit1;
+    auto* edit = new Fl_Input(e.X, e.Y, e.W, e.H);
     edit->textfont(kFont);
     edit->textsize(kFontSize);
-    auto* ok = MakeButton<TDefaultButton>(80, 40, 81, 25, caption::kOk);
-    auto* cancel = MakeButton<Fl_Button>(176, 40, 113, 25, caption::kCancel);
+    auto* ok = MakeButton<TDefaultButton>(layout::kButton1, caption::kOk);
+    auto* cancel = MakeButton<Fl_Button>(layout::kButton2, caption::kCancel);
     window.end();
     host.Attach(window, *edit, *status);
 

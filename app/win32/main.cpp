@@ -14,6 +14,7 @@
 
 #include "app/Captions.h"
 #include "app/EscPoll.h"
+#include "app/Layout.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
@@ -21,18 +22,10 @@
 
 namespace {
 
-constexpr COLORREF kFormColour = RGB(166, 202, 240);
-constexpr COLORREF kStatusColour = RGB(128, 179, 234);  // 15381376 as 0x00BBGGRR
-constexpr int kClientWidth = 295, kClientHeight = 89;
-// The controls at 96 dpi, in creation order, which is also the tab order of
-// Edit1, Button1 and Button2. Label3 is docked to the bottom edge.
-struct TPlace {
-  int X, Y, W, H;
-};
-constexpr TPlace kLabel1{8, 12, 52, 13}, kLabel2{168, 16, 14, 13},
-    kLabel3{0, kClientHeight - 13, kClientWidth, 13}, kEdit1{80, 8, 81, 21}, kButton1{80, 40, 81, 25},
-    kButton2{176, 40, 113, 25};
-constexpr int kFontHeight = 13;  // pixels at 96 dpi
+constexpr COLORREF Rgb(layout::TColour c) { return RGB(c.R, c.G, c.B); }
+constexpr COLORREF kFormColour = Rgb(layout::kFormColour);
+constexpr COLORREF kStatusColour = Rgb(layout::kStatusColour);
+
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
@@ -105,22 +98,22 @@ HWND LastFocus;  // the control that had the focus when the form was left
 // The form's controls with their places at 96 dpi, and the font they share.
 struct TControl {
   HWND Window;
-  TPlace Place;
+  layout::TRect Place;
 };
 TControl Controls[6];
 HFONT Font;
 
-SIZE ClientSize(UINT dpi) { return {Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)}; }
+SIZE ClientSize(UINT dpi) { return {Scaled(layout::kClientWidth, dpi), Scaled(layout::kClientHeight, dpi)}; }
 
 // Sizes the form, its controls and their font for `dpi`, with the form's top
 // left corner at `at`, or where it is. The client area is the layout's, scaled.
 void Layout(UINT dpi, const POINT* at = nullptr) {
-  const HFONT font = CreateFontW(-Scaled(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  const HFONT font = CreateFontW(-Scaled(layout::kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                  SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 FIXED_PITCH | FF_MODERN, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");  // ＭＳ ゴシック
+                                 FIXED_PITCH | FF_MODERN, Widen(layout::kFontFace).c_str());
   const SIZE client = ClientSize(dpi);
   for (const TControl& c : Controls) {
-    const TPlace& p = c.Place;
+    const layout::TRect& p = c.Place;
     const int height = Scaled(p.H, dpi);
     if (c.Window == Host.Status)  // docked to the bottom edge, whatever the rounding
       MoveWindow(c.Window, 0, client.cy - height, client.cx, height, FALSE);
@@ -222,7 +215,7 @@ LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // Creates a control of the form; Layout gives it its place and font.
 HWND Control(int index, const wchar_t* cls, std::string_view text, DWORD style, DWORD exStyle,
-             const TPlace& place, int id) {
+             const layout::TRect& place, int id) {
   const HWND c = CreateWindowExW(exStyle, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.X,
                                  place.Y, place.W, place.H, Host.Form,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
@@ -250,19 +243,20 @@ bool CreateWindows(HINSTANCE inst) {
                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
                              nullptr, nullptr, inst, nullptr);
-  RECT outer{0, 0, kClientWidth, kClientHeight};
+  RECT outer{0, 0, layout::kClientWidth, layout::kClientHeight};
   AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
-  Host.Form = CreateWindowExW(0, kFormClass, Widen(caption::kForm).c_str(), kFormStyle, 192, 107,
-                              outer.right - outer.left, outer.bottom - outer.top, Host.App, nullptr,
-                              inst, nullptr);
+  Host.Form = CreateWindowExW(0, kFormClass, Widen(caption::kForm).c_str(), kFormStyle, layout::kInitialLeft,
+                              layout::kInitialTop, outer.right - outer.left, outer.bottom - outer.top, Host.App,
+                              nullptr, inst, nullptr);
   if (!Host.App || !Host.Form) return false;
 
-  Control(0, L"STATIC", caption::kDistance, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLabel1, -1);
-  Control(1, L"STATIC", caption::kUnit, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLabel2, -1);
-  Host.Status = Control(2, L"STATIC", "Label3", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, kLabel3, -1);
-  Host.Edit = Control(3, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kEdit1, -1);
-  Control(4, L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kButton1, IDOK);
-  Control(5, L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, kButton2, IDCANCEL);
+  Control(0, L"STATIC", caption::kDistance, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, layout::kLabel1, -1);
+  Control(1, L"STATIC", caption::kUnit, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, layout::kLabel2, -1);
+  Host.Status = Control(2, L"STATIC", caption::kStatusAtDesign, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0,
+                        layout::kLabel3, -1);
+  Host.Edit = Control(3, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, layout::kEdit1, -1);
+  Control(4, L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, layout::kButton1, IDOK);
+  Control(5, L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, layout::kButton2, IDCANCEL);
   // Digits are typed as plain single-byte characters: no input method here.
   ImmAssociateContext(Host.Edit, nullptr);
   return true;
