@@ -137,6 +137,7 @@ bool RewriteInPlace(const std::filesystem::path& path, TLockWait& wait, bool& to
 
 bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft) {
   if (hostFileLeft) *hostFileLeft = false;
+  if (path.empty()) return false;  // names no file: nothing is written where the program stands
   // Other programs' holds on the files are waited out, but not for longer
   // than this in all.
   TLockWait wait;

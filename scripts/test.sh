@@ -11,7 +11,12 @@ scripts/deps.sh
 step "build, unit tests and golden exchanges"
 cmake --preset default >/dev/null
 cmake --build --preset default
+started=$(mktemp)
 ctest --preset default -j"$(nproc)"
+# Each test writes only into a temporary folder of its own.
+left=$(find build/tests -newer "$started" -type f)
+rm -f "$started"
+[ -z "$left" ] || { echo "tests left files behind: $left"; exit 1; }
 
 step "a plain Release build with Clang, as a packager would make it"
 cmake -S . -B build-plain -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
@@ -27,6 +32,13 @@ step "the tests of what runs on several threads (reading, the walk) under Thread
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 ctest --preset tsan -j"$(nproc)"
+# A suite the filter names but no test has would leave its tests out unseen.
+tsan_suites=$(sed -n 's/.*"filter".*"name": "^(\([^)]*\)).*/\1/p' CMakePresets.json)
+[ -n "$tsan_suites" ] || { echo "no ThreadSanitizer filter found in CMakePresets.json"; exit 1; }
+tsan_tests=$(ctest --preset tsan -N)
+for suite in ${tsan_suites//|/ }; do
+  grep -q " $suite\." <<<"$tsan_tests" || { echo "the ThreadSanitizer filter names $suite: no such suite"; exit 1; }
+done
 
 step "file-system faults"
 tests/faults/faults.sh build
