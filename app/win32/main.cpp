@@ -9,22 +9,27 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "app/Captions.h"
+#include "app/DialogColours.h"
 #include "app/EscPoll.h"
 #include "app/Layout.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
+#include "app/win32/Accessibility.h"
 #include "app/win32/Dpi.h"
 
 namespace {
 
 constexpr COLORREF Rgb(layout::TColour c) { return RGB(c.R, c.G, c.B); }
-constexpr COLORREF kFormColour = Rgb(layout::kFormColour);
-constexpr COLORREF kStatusColour = Rgb(layout::kStatusColour);
+layout::TColour SysColour(int index) {
+  const COLORREF c = GetSysColor(index);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
 
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
@@ -67,7 +72,14 @@ class TWin32Host : public TFormHost {
     text.resize(static_cast<size_t>(GetWindowTextW(Edit, text.data(), static_cast<int>(text.size()))));
     return Narrow(text);
   }
-  void SetStatus(std::string_view utf8) override { SetWindowTextW(Status, Widen(utf8).c_str()); }
+  // A message is read out by screen readers as it appears.
+  void SetStatus(std::string_view utf8) override {
+    SetWindowTextW(Status, Widen(utf8).c_str());
+    if (utf8.empty()) return;
+    if (!liveRegion_) MarkLiveRegion(Status);  // once, and only when there is something to read
+    liveRegion_ = true;
+    AnnounceChange(Status);
+  }
   void RepaintStatus() override { UpdateWindow(Status); }
   bool EscBeforeSegment() override { return escape_(); }
   bool EscBetweenPoints() override { return escape_(); }
@@ -88,11 +100,45 @@ class TWin32Host : public TFormHost {
 
  private:
   TEscPoll<bool (*)()> escape_{&EscapeDown};
+  bool liveRegion_ = false;
 };
 
 TWin32Host Host;
 TForm1 Form1(Host);
+TDialogColours Colours;
 HBRUSH FormBrush, StatusBrush;
+
+// The colours for the system's as they are now, and brushes of them: at the
+// start, and again when the user changes the theme or the colours.
+void TakeColours() {
+  HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+  const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                    (contrast.dwFlags & HCF_HIGHCONTRASTON);
+  Colours = ChooseColours(high, {SysColour(COLOR_WINDOWTEXT), SysColour(COLOR_WINDOW), SysColour(COLOR_BTNTEXT),
+                                 SysColour(COLOR_BTNFACE)});
+  for (HBRUSH* b : {&FormBrush, &StatusBrush})
+    if (*b) DeleteObject(*b);
+  FormBrush = CreateSolidBrush(Rgb(Colours.Form));
+  StatusBrush = CreateSolidBrush(Rgb(Colours.Status));
+}
+
+// In the system's colours the status line may have the form's own colour: a
+// line in the text colour along its top keeps it a band of its own.
+void PaintForm(HWND form) {
+  PAINTSTRUCT ps;
+  const HDC dc = BeginPaint(form, &ps);
+  if (Colours.System && Host.Status) {
+    RECT band{};
+    GetWindowRect(Host.Status, &band);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&band), 2);
+    const int thickness = std::max(1, Scaled(1, WindowDpi(form)));
+    const RECT line{band.left, band.top - thickness, band.right, band.top};
+    const HBRUSH pen = CreateSolidBrush(Rgb(Colours.Text));
+    FillRect(dc, &line, pen);
+    DeleteObject(pen);
+  }
+  EndPaint(form, &ps);
+}
 HWND LastFocus;  // the control that had the focus when the form was left
 
 // The form's controls with their places at 96 dpi, and the font they share.
@@ -154,10 +200,29 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC: {
       const bool status = reinterpret_cast<HWND>(lp) == Host.Status;
       const HDC dc = reinterpret_cast<HDC>(wp);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      SetBkColor(dc, status ? kStatusColour : kFormColour);
+      SetTextColor(dc, Rgb(status ? Colours.StatusText : Colours.Text));
+      SetBkColor(dc, Rgb(status ? Colours.Status : Colours.Form));
       return reinterpret_cast<LRESULT>(status ? StatusBrush : FormBrush);
     }
+    case WM_ERASEBKGND: {
+      RECT r{};
+      GetClientRect(hwnd, &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, FormBrush);
+      return 1;
+    }
+    case WM_PAINT:
+      PaintForm(hwnd);
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (wp != SPI_SETHIGHCONTRAST) break;
+      [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      // A contrast theme switched on or off, or new colours: drawn anew.
+      TakeColours();
+      for (const TControl& c : Controls) SendMessageW(c.Window, msg, wp, lp);
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return 0;
     case WM_ACTIVATE:
       // As a dialog does: the focus comes back to the control that had it.
       if (LOWORD(wp) == WA_INACTIVE) {
@@ -231,7 +296,7 @@ bool CreateWindows(HINSTANCE inst) {
   fc.hInstance = inst;
   fc.hIcon = LoadIconW(inst, L"MAINICON");
   fc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  fc.hbrBackground = FormBrush;
+  fc.hbrBackground = nullptr;  // the form paints its own, in the colours of the moment
   fc.lpszClassName = kFormClass;
   WNDCLASSEXW ac = fc;
   ac.lpfnWndProc = AppProc;
@@ -257,6 +322,10 @@ bool CreateWindows(HINSTANCE inst) {
   Host.Edit = Control(3, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, layout::kEdit1, -1);
   Control(4, L"BUTTON", caption::kOk, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, layout::kButton1, IDOK);
   Control(5, L"BUTTON", caption::kCancel, WS_TABSTOP | BS_PUSHBUTTON, 0, layout::kButton2, IDCANCEL);
+  // A screen reader names the edit box by the text just before it in the
+  // window order: "分割距離" goes there, which changes neither the layout
+  // nor the tab order of Edit1, Button1, Button2.
+  SetWindowPos(Controls[0].Window, Host.Status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Digits are typed as plain single-byte characters: no input method here.
   ImmAssociateContext(Host.Edit, nullptr);
   return true;
@@ -271,8 +340,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
   try {
     const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&styles);  // the controls in the system's visual style
-    FormBrush = CreateSolidBrush(kFormColour);
-    StatusBrush = CreateSolidBrush(kStatusColour);
+    TakeColours();
     if (!CreateWindows(inst)) {
       Form1.CloseOnFailure();
       return 1;

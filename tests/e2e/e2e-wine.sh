@@ -94,9 +94,10 @@ check_layout() {
     [ "$ol,$ot" = "$((400 - ow / 2)),$((300 - oh / 2))" ] ||
       fail "outer ${ow}x$oh at $ol,$ot: not centred on the cursor at 400,300"
   fi
-  # Label1, Label2, Label3 (docked to the bottom), Edit1, Button1, Button2.
+  # In window order: Label2, Label3 (docked to the bottom), then Label1 right
+  # before Edit1, which screen readers name after it; Button1, Button2.
   want=""
-  for c in "Static 8 12 52 13" "Static 168 16 14 13" "Static 0 - 295 13" "Edit 80 8 81 21" \
+  for c in "Static 168 16 14 13" "Static 0 - 295 13" "Static 8 12 52 13" "Edit 80 8 81 21" \
     "Button 80 40 81 25" "Button 176 40 113 25"; do
     read -r cls x y w h <<<"$c"
     if [ "$y" = - ]; then
@@ -116,6 +117,52 @@ text_height() {
   import -window root -crop "$(scaled 52 "$dpi")x$(scaled 13 "$dpi")+$((client_left + $(scaled 8 "$dpi")))+$((client_top + $(scaled 12 "$dpi")))" \
     +repage "$work/label.png"
   convert "$work/label.png" -fuzz 20% -trim -format '%h' info:
+}
+
+# contrast X Y W H: in that part of the client area at 96 dpi, the contrast
+# ratio (WCAG 2) of the colour that stands out most from the commonest one,
+# the text's ink on its background.
+contrast() {
+  import -window root -crop "${3}x$4+$((client_left + $1))+$((client_top + $2))" +repage "$work/part.png"
+  convert "$work/part.png" -format %c histogram:info: | tr -d ' ' | awk -F'[:(),]' '
+    function lin(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+    { n[NR] = $1; l[NR] = 0.2126 * lin($3) + 0.7152 * lin($4) + 0.0722 * lin($5); if ($1 > n[bg]) bg = NR }
+    END {
+      for (i in l) if (n[i] >= 3) {
+        r = (l[i] > l[bg] ? (l[i] + 0.05) / (l[bg] + 0.05) : (l[bg] + 0.05) / (l[i] + 0.05))
+        if (r > best) best = r
+      }
+      printf "%.2f\n", best
+    }'
+}
+
+# colour_at X Y: the colour of one pixel of the client area, as R,G,B.
+colour_at() {
+  import -window root -crop "1x1+$((client_left + $1))+$((client_top + $2))" +repage "$work/pixel.png"
+  convert "$work/pixel.png" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:
+}
+
+# readable WHAT: Label1's text and the status line's message stand out from
+# their backgrounds by at least 4.5:1; sets label_ratio, status_ratio.
+readable() {
+  label_ratio=$(contrast 8 12 52 13)
+  status_ratio=$(contrast 0 76 295 13)
+  awk -v a="$label_ratio" -v b="$status_ratio" 'BEGIN { exit !(a >= 4.5 && b >= 4.5) }' ||
+    fail "$1: the label stands out by $label_ratio:1, the status message by $status_ratio:1"
+  echo "   $1: the label $label_ratio:1, the status message $status_ratio:1"
+}
+
+# set_colours dark|light: the user's colours as Windows starts programs with
+# them, a dark contrast scheme without the contrast flag or the usual ones.
+set_colours() {
+  local text="0 0 0" back="255 255 255" face="240 240 240" name
+  [ "$1" = dark ] && text="255 255 255" back="0 0 0" face="0 0 0"
+  for name in "WindowText $text" "ButtonText $text" "Window $back" "ButtonFace $face"; do
+    wine reg add 'HKCU\Control Panel\Colors' /v "${name%% *}" /t REG_SZ /d "${name#* }" /f >/dev/null 2>&1 ||
+      fail "cannot set the colours"
+  done
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 }
 
 set_dpi() {
@@ -227,6 +274,41 @@ windows_checks() {
   xdotool key Escape
   finish
   expect_reply "$work/hq"
+
+  step="the design's colours, and a contrast scheme while the dialog is open"
+  dir=$work/colours && mkdir -p "$dir" && printf 'hp1 0 10\r\nci 0 0 10\r\n' >"$dir/QZT_TEMP.TXT"
+  start "$dir"
+  check_layout 96 >/dev/null
+  [ "$(colour_at 4 4)" = 166,202,240 ] || fail "the form is $(colour_at 4 4), not sky blue"
+  [ "$(colour_at 2 84)" = 128,179,234 ] || fail "the status line is $(colour_at 2 84), not its blue"
+  xdotool type --delay 40 "0.0000001"
+  xdotool key Return  # too many points: a message in the status line
+  poll 10 status_shown || fail "no message in the status line"
+  readable "the design's colours"
+  wine "$helper" syscolors '等距点Ｋ' dark || fail "the colours could not be changed"
+  poll 10 eval '[ "$(colour_at 4 4)" = 0,0,0 ]' || fail "the dialog kept $(colour_at 4 4) in a dark scheme"
+  poll 10 settled || fail "the dialog was not drawn anew"
+  readable "a dark scheme, switched to while open"
+  screenshot dialog-wine-dark
+  wine "$helper" syscolors '等距点Ｋ' light || fail "the colours could not be changed back"
+  poll 10 eval '[ "$(colour_at 4 4)" = 166,202,240 ]' || fail "the dialog kept $(colour_at 4 4) after the scheme"
+  xdotool key Escape
+  finish
+  expect_reply "$work/hq"
+
+  step="dark colours as the program starts"
+  set_colours dark
+  start "$dir"
+  check_layout 96 >/dev/null
+  [ "$(colour_at 4 4)" = 0,0,0 ] || fail "the form is $(colour_at 4 4) in a dark scheme"
+  xdotool type --delay 40 "0.0000001"
+  xdotool key Return
+  poll 10 status_shown || fail "no message in the status line"
+  readable "dark colours from the start"
+  xdotool key Escape
+  finish
+  expect_reply "$work/hq"
+  set_colours light
 
   step="144 dpi"
   set_dpi 144

@@ -6,10 +6,15 @@
 //   resources EXE   prints the version resource's strings and the manifest
 //   layout TITLE    prints the DPI of the top-level window TITLE, its outer
 //       and client rectangles on the screen (left top width height), and
-//       each control's rectangle in the client area
+//       each control's rectangle in the client area, in window order
 //   dpichanged TITLE DPI LEFT TOP   tells the window TITLE what Windows tells
 //       a window dragged onto a monitor of DPI: WM_DPICHANGED, with the
 //       suggested rectangle at LEFT, TOP written into the window's process
+//   syscolors TITLE dark|light   sets the text, window and button face
+//       colours of a dark contrast scheme, or the usual light ones, in the
+//       process of the window TITLE (through e2e-hook.dll: Wine keeps them
+//       per process), as the user's colour settings do: every top-level
+//       window there is told
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -172,6 +177,25 @@ int Layout(const wchar_t* title) {
   return 0;
 }
 
+int SysColors(const wchar_t* title, std::wstring_view scheme) {
+  const HWND w = FindDialog(title);
+  if (!w) return 1;
+  const HMODULE dll = LoadLibraryW(L"e2e-hook.dll");
+  const auto hook =
+      dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "ColoursHook"))) : nullptr;
+  const HHOOK h = hook ? SetWindowsHookExW(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(w, nullptr)) : nullptr;
+  if (!h) {
+    Print(L"cannot hook the window's thread\n");
+    return 1;
+  }
+  PostMessageW(w, RegisterWindowMessageW(L"equidist-e2e-colours"), scheme == L"dark", 0);
+  // Sent messages are handled after the posted ones before them.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  UnhookWindowsHookEx(h);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -182,8 +206,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"layout" && argc == 3) return Layout(argv[2]);
   if (command == L"dpichanged" && argc == 6)
     return DpiChanged(argv[2], static_cast<UINT>(_wtoi(argv[3])), _wtoi(argv[4]), _wtoi(argv[5]));
+  if (command == L"syscolors" && argc == 4) return SysColors(argv[2], argv[3]);
   std::fputs("usage: e2e-win.exe hold FILE none|read MAX_MS RELEASE | resources EXE | layout TITLE |\n"
-             "       dpichanged TITLE DPI LEFT TOP\n",
+             "       dpichanged TITLE DPI LEFT TOP | syscolors TITLE dark|light\n",
              stderr);
   return 64;
 }
