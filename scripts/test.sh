@@ -35,6 +35,9 @@ step "Windows program, cross-compiled"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
+step "equidist-run.exe in a Windows console, under Wine"
+tests/console/console.sh build-mingw
+
 step "packages: the Windows zip, the Linux install"
 cpack --preset win64 >/dev/null
 tests/package/check.sh build-mingw

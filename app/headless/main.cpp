@@ -16,6 +16,7 @@
 #include "app/Captions.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
+#include "app/headless/Console.h"
 #include "exchange/Threads.h"
 
 #ifdef _WIN32
@@ -126,12 +127,12 @@ int main(int argc, char** argv) {
   int code = 0;
   if (!form.Closed()) {
     // OK left the dialog open: say why, and close it as Cancel does.
-    if (!host.Status().empty()) std::cerr << host.Status() << '\n';
+    if (!host.Status().empty()) PrintLine(stderr, host.Status());
     form.Button2Click();
     code = kExitLeftOpen;
   }
   if (host.ReplyWasNotPlaced()) {
-    std::cerr << message::kReplyNotPlaced << '\n';
+    PrintLine(stderr, message::kReplyNotPlaced);
     code = kExitReplyNotPlaced;
   }
   return code;
