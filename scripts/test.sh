@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 step() { printf '\n==== %s (%ds)\n' "$*" "$SECONDS"; }
 
 step "system packages"
-scripts/deps.sh
+scripts/deps.sh test
 
 step "build, unit tests and golden exchanges"
 cmake --preset default >/dev/null
