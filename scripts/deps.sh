@@ -13,7 +13,7 @@ test=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
-  xvfb xdotool imagemagick time
+  xvfb xdotool imagemagick time procps
 )
 case ${1:-test} in
   run) packages=("${run[@]}") ;;
