@@ -6,10 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 distance=${1:-10}
 
-scripts/deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target equidist equidist-run
-bin=build/bin
+scripts/deps.sh run
+# The default preset's build in a folder of its own, without the tests,
+# whose libraries only scripts/test.sh installs.
+cmake --preset default -B build-run -DEQUIDIST_TESTS=OFF >/dev/null
+cmake --build build-run --target equidist equidist-run
+bin=build-run/bin
 
 # The sample goes beside the program, unless an exchange file is there
 # already, and goes again however the run ends: the next run starts from the

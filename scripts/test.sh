@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 step() { printf '\n==== %s (%ds)\n' "$*" "$SECONDS"; }
 
 step "system packages"
-scripts/deps.sh
+scripts/deps.sh test
 
 step "build, unit tests and golden exchanges"
 cmake --preset default >/dev/null
@@ -46,6 +46,9 @@ tests/faults/faults.sh build
 step "Windows program, cross-compiled"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
+
+step "equidist-run.exe in a Windows console, under Wine"
+tests/console/console.sh build-mingw
 
 step "packages: the Windows zip, the Linux install"
 cpack --preset win64 >/dev/null

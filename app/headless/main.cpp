@@ -18,6 +18,7 @@
 #include "app/Captions.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
+#include "app/headless/Console.h"
 #include "exchange/Threads.h"
 
 #ifdef _WIN32
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
       form.Button1Click();
       if (!form.Closed()) {
         // OK left the dialog open: say why, and close it as Cancel does.
-        if (!host.Status().empty()) std::cerr << host.Status() << '\n';
+        if (!host.Status().empty()) PrintLine(stderr, host.Status());
         form.Button2Click();
         code = kExitLeftOpen;
       }
@@ -142,9 +143,9 @@ int main(int argc, char** argv) {
     form.CloseOnFailure();
     code = kExitFailed;
   }
-  if (code == kExitFailed) std::cerr << status::kOutOfMemory << '\n';  // nothing else stops it early
+  if (code == kExitFailed) PrintLine(stderr, status::kOutOfMemory);  // nothing else stops it early
   if (host.ReplyWasNotPlaced()) {
-    std::cerr << message::kReplyNotPlaced << '\n';
+    PrintLine(stderr, message::kReplyNotPlaced);
     return kExitReplyNotPlaced;
   }
   return form.ReplySaved() ? code : kExitReplyRemoved;

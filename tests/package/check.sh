@@ -23,9 +23,22 @@ for exe in equidist.exe equidist-run.exe; do
     grep -v -x -e kernel32.dll -e user32.dll -e gdi32.dll -e imm32.dll -e comctl32.dll -e shell32.dll -e msvcrt.dll &&
     fail "$exe needs a library that Windows does not have"
 done
+
+# The guide as plain text for Windows' own editor, made from
+# docs/guide-ja.md: no Markdown marks left, no line over 76 columns.
 guide=$work/$name/guide-ja.txt
 [ "$(head -c 3 "$guide" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the guide has no byte order mark"
 [ "$(grep -c $'\r$' "$guide")" = "$(wc -l <"$guide")" ] || fail "the guide's lines do not end in CR LF"
-grep -q '等距点Ｋ' "$guide" || fail "the guide is not the Japanese guide"
+text=$work/guide.txt
+tail -c +4 "$guide" | tr -d '\r' >"$text"
+source=$(dirname "$(realpath "$0")")/../../docs/guide-ja.md
+head -1 "$text" | grep -q -x -F "$(sed -n '1s/^# //p' "$source")" || fail "the guide does not begin with its title"
+sed -n 's/^## //p' "$source" | while IFS= read -r heading; do
+  grep -q -x -F "$heading" "$text" || fail "the guide lacks the heading '$heading'"
+done
+marks=$(grep -n -E '^(#|\||>|- |[*] )|[*][*]|`|\|-+\|' "$text" | head -5 || true)
+[ -z "$marks" ] || fail "Markdown marks left in the guide:"$'\n'"$marks"
+widest=$(LC_ALL=C.UTF-8 wc -L <"$text")
+[ "$widest" -le 76 ] || fail "a line of the guide is $widest columns wide"
 echo "PACKAGE: $name.zip, $(wc -c <"$zip") bytes:"
-(cd "$work" && find . -type f -printf '  %P %s bytes\n' | sort)
+(cd "$work" && find "$name" -type f -printf '  %p %s bytes\n' | sort)
