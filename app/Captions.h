@@ -30,9 +30,9 @@ inline constexpr char kWalkFailed[] = "分割点を求められませんでし�
 // Told at the close when the exchange file still holds the host's selection.
 namespace message {
 inline constexpr char kReplyNotPlaced[] =
-    "結果をホストCADに渡せませんでした。\n\n"
+    "結果をCADに渡せませんでした。\n\n"
     "ほかのプログラムが QZT_TEMP.TXT を使用中か、このフォルダーに書き込む権限がないため、"
     "ファイルを書き換えることも削除することもできませんでした。\n\n"
-    "ファイルには選択した図形が残っています。ホストCADがこの図形を図面にもう一度追加したときは、"
+    "ファイルには選択した図形が残っています。CADがこの図形を図面にもう一度追加したときは、"
     "元に戻す操作で取り消してから、もう一度実行してください。";
 }  // namespace message
