@@ -9,27 +9,20 @@
 #include <commctrl.h>
 #include <imm.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "app/Captions.h"
-#include "app/DialogColours.h"
 #include "app/EscPoll.h"
 #include "app/Layout.h"
 #include "app/ProgramPath.h"
 #include "app/Unit1.h"
 #include "app/Utf16.h"
 #include "app/win32/Accessibility.h"
+#include "app/win32/Colours.h"
 #include "app/win32/Dpi.h"
 
 namespace {
-
-constexpr COLORREF Rgb(layout::TColour c) { return RGB(c.R, c.G, c.B); }
-layout::TColour SysColour(int index) {
-  const COLORREF c = GetSysColor(index);
-  return {GetRValue(c), GetGValue(c), GetBValue(c)};
-}
 
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
@@ -105,40 +98,7 @@ class TWin32Host : public TFormHost {
 
 TWin32Host Host;
 TForm1 Form1(Host);
-TDialogColours Colours;
-HBRUSH FormBrush, StatusBrush;
-
-// The colours for the system's as they are now, and brushes of them: at the
-// start, and again when the user changes the theme or the colours.
-void TakeColours() {
-  HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-  const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-                    (contrast.dwFlags & HCF_HIGHCONTRASTON);
-  Colours = ChooseColours(high, {SysColour(COLOR_WINDOWTEXT), SysColour(COLOR_WINDOW), SysColour(COLOR_BTNTEXT),
-                                 SysColour(COLOR_BTNFACE)});
-  for (HBRUSH* b : {&FormBrush, &StatusBrush})
-    if (*b) DeleteObject(*b);
-  FormBrush = CreateSolidBrush(Rgb(Colours.Form));
-  StatusBrush = CreateSolidBrush(Rgb(Colours.Status));
-}
-
-// In the system's colours the status line may have the form's own colour: a
-// line in the text colour along its top keeps it a band of its own.
-void PaintForm(HWND form) {
-  PAINTSTRUCT ps;
-  const HDC dc = BeginPaint(form, &ps);
-  if (Colours.System && Host.Status) {
-    RECT band{};
-    GetWindowRect(Host.Status, &band);
-    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&band), 2);
-    const int thickness = std::max(1, Scaled(1, WindowDpi(form)));
-    const RECT line{band.left, band.top - thickness, band.right, band.top};
-    const HBRUSH pen = CreateSolidBrush(Rgb(Colours.Text));
-    FillRect(dc, &line, pen);
-    DeleteObject(pen);
-  }
-  EndPaint(form, &ps);
-}
+TFormColours Colours;
 HWND LastFocus;  // the control that had the focus when the form was left
 
 // The form's controls with their places at 96 dpi, and the font they share.
@@ -196,22 +156,18 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case DM_GETDEFID:
       return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_CTLCOLORBTN:  // the corners around the buttons
-      return reinterpret_cast<LRESULT>(FormBrush);
-    case WM_CTLCOLORSTATIC: {
-      const bool status = reinterpret_cast<HWND>(lp) == Host.Status;
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      SetTextColor(dc, Rgb(status ? Colours.StatusText : Colours.Text));
-      SetBkColor(dc, Rgb(status ? Colours.Status : Colours.Form));
-      return reinterpret_cast<LRESULT>(status ? StatusBrush : FormBrush);
-    }
+      return reinterpret_cast<LRESULT>(Colours.FormBrush());
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<LRESULT>(
+          Colours.ColourStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp) == Host.Status));
     case WM_ERASEBKGND: {
       RECT r{};
       GetClientRect(hwnd, &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, FormBrush);
+      FillRect(reinterpret_cast<HDC>(wp), &r, Colours.FormBrush());
       return 1;
     }
     case WM_PAINT:
-      PaintForm(hwnd);
+      Colours.PaintForm(hwnd, Host.Status);
       return 0;
     case WM_SETTINGCHANGE:
       if (wp != SPI_SETHIGHCONTRAST) break;
@@ -219,7 +175,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
       // A contrast theme switched on or off, or new colours: drawn anew.
-      TakeColours();
+      Colours.Take();
       for (const TControl& c : Controls) SendMessageW(c.Window, msg, wp, lp);
       RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
@@ -340,7 +296,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
   try {
     const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&styles);  // the controls in the system's visual style
-    TakeColours();
+    Colours.Take();
     if (!CreateWindows(inst)) {
       Form1.CloseOnFailure();
       return 1;

@@ -188,12 +188,13 @@ int SysColors(const wchar_t* title, std::wstring_view scheme) {
     Print(L"cannot hook the window's thread\n");
     return 1;
   }
+  const HANDLE set = CreateEventW(nullptr, TRUE, FALSE, L"equidist-e2e-colours-set");
   PostMessageW(w, RegisterWindowMessageW(L"equidist-e2e-colours"), scheme == L"dark", 0);
-  // Sent messages are handled after the posted ones before them.
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  const bool done = set && WaitForSingleObject(set, 10000) == WAIT_OBJECT_0;
   UnhookWindowsHookEx(h);
-  return 0;
+  if (set) CloseHandle(set);
+  if (!done) Print(L"the colours were not set in the window's process\n");
+  return done ? 0 : 1;
 }
 
 }  // namespace
