@@ -66,10 +66,11 @@ run "$dir" 4
 [ "$(cat "$dir/QZT_TEMP.TXT")" = "$(printf 'hq\r')" ] || fail "the unreadable selection was not replaced by hq"
 no_temp "$dir" && ok
 
+# No reply can be written and no file is left for the host: exit code 4.
 case_dir directory-in-its-place
 mkdir "$dir/QZT_TEMP.TXT"
 run "$dir" 4
-[ $rc = 2 ] || fail "exit code $rc"
+[ $rc = 4 ] || fail "exit code $rc"
 [ -d "$dir/QZT_TEMP.TXT" ] || fail "the directory is gone"
 no_temp "$dir" && ok
 
@@ -102,7 +103,7 @@ case_dir full-disk
 printf 'hp1 0 0\r\n0 0 100 0\r\n' >"$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
 rc=0
 (trap '' XFSZ; ulimit -f 1; exec "${as_user[@]}" "$work/equidist-run" "$dir" 0.25) >/dev/null 2>&1 || rc=$?
-[ $rc = 0 ] || fail "exit code $rc"
+[ $rc = 4 ] || fail "exit code $rc"
 [ ! -e "$dir/QZT_TEMP.TXT" ] || fail "a reply was left: $(wc -c <"$dir/QZT_TEMP.TXT") bytes"
 no_temp "$dir" && ok
 
@@ -112,7 +113,7 @@ if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=8k,mode=0777 tmpfs "$dir" 2>/dev
   mounted=$dir
   printf 'hp1 0 0\r\n0 0 1000 0\r\n' >"$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
   run "$dir" 1
-  [ $rc = 0 ] || fail "exit code $rc"
+  [ $rc = 4 ] || fail "exit code $rc"
   [ ! -e "$dir/QZT_TEMP.TXT" ] || fail "a reply was left: $(wc -c <"$dir/QZT_TEMP.TXT") bytes"
   no_temp "$dir" && ok
   umount "$dir" && mounted=""
