@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev libgmp-dev
   clang libclang-rt-dev
   libfltk1.3-dev fonts-ipafont-gothic fontconfig
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
