@@ -130,7 +130,8 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
     total = total + lseg;
     if (a < d) continue;  // no point on this segment
     const double theta = line ? AngleRad(f.X - w.X, f.Y - w.Y) : 0;
-    const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
+    const TSinCos sc = CrSinCos(theta);
+    const double cosTheta = sc.Cos, sinTheta = sc.Sin;
     for (size_t n = 0; a >= d; ++n) {
       if (!escBetweenPoints())
         armed = true;

@@ -112,7 +112,7 @@ namespace {
 // the one that lies on the arc nearest its entry end.
 double DegenerateParam(double u, double r, double start, double end, double direction) {
   const double c = r != 0 ? std::fmax(-1.0, std::fmin(1.0, u / r)) : 1.0;
-  const double a = std::acos(c);
+  const double a = CrAcos(c);
   const double entry = DegToRad(direction < 0 ? end : start);
   const double sweep = DegToRad(SweepDeg(start, end));
   auto along = [&](double t) {  // how far t lies along the arc from its entry end
@@ -135,7 +135,8 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
     const double a0 = AngleRad(x0 - cx, y0 - cy);
     double delta = length / r;
     if (direction < 0) delta = -delta;
-    return {cx + r * std::cos(a0 + delta), cy + r * k * std::sin(a0 + delta)};
+    const TSinCos t = CrSinCos(a0 + delta);
+    return {cx + r * t.Cos, cy + r * k * t.Sin};
   }
   // Mirrored about its first axis, an ellipse of negative flatness is the one
   // of flatness |k| run the other way round.
@@ -173,13 +174,15 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
       piece = c.R * delta;
       if (walked + piece >= length) {
         const double phi = h > 0 ? a0 + (length - walked) / c.R : a0 - (length - walked) / c.R;
-        return e(paramOf(c.CX + c.R * std::cos(phi), c.CY + c.R * std::sin(phi)));
+        const TSinCos cs = CrSinCos(phi);
+        return e(paramOf(c.CX + c.R * cs.Cos, c.CY + c.R * cs.Sin));
       }
     } else {
       piece = Distance(q0.X, q0.Y, q1.X, q1.Y);
       if (walked + piece >= length) {
         const double theta = AngleRad(q1.X - q0.X, q1.Y - q0.Y);
-        return {q0.X + (length - walked) * std::cos(theta), q0.Y + (length - walked) * std::sin(theta)};
+        const TSinCos cs = CrSinCos(theta);
+        return {q0.X + (length - walked) * cs.Cos, q0.Y + (length - walked) * cs.Sin};
       }
     }
     walked = walked + piece;

@@ -16,7 +16,7 @@ double Distance(double x1, double y1, double x2, double y2) {
 
 double AngleRad(double dx, double dy) {
   if (std::fabs(dx) < kFineTolerance && std::fabs(dy) < kFineTolerance) return 0;
-  double a = std::atan2(dy, dx);
+  double a = CrAtan2(dy, dx);
   if (a < 0) a += kTwoPi;
   return a;
 }
@@ -41,7 +41,8 @@ TPointD RotateDeg(double px, double py, double cx, double cy, double thetaDeg) {
 }
 
 double RotatedY(double px, double py, double cx, double cy, double theta) {
-  return cy + std::sin(theta) * (px - cx) + std::cos(theta) * (py - cy);
+  const TSinCos t = CrSinCos(theta);
+  return cy + t.Sin * (px - cx) + t.Cos * (py - cy);
 }
 
 double EllipseParamRad(double px, double py, double cx, double cy, double /*r*/, double k,
