@@ -21,7 +21,7 @@ struct TCircle {
 // The centre and radius that Circle3P finds, without its angles: the
 // measure needs only these, computed exactly as Circle3P computes them.
 TCircle FitCircle(double x1, double y1, double x2, double y2, double x3, double y3) {
-  if (PointLineDist(x1, y1, x2, y2, x3, y3) < kTolerance) return {false, 0, 0, 0};
+  if (PointLineDistBelow(x1, y1, x2, y2, x3, y3, kTolerance)) return {false, 0, 0, 0};
   const double d = (x1 - x2) * (y3 - y2) - (y1 - y2) * (x3 - x2);
   if (std::fabs(d) < kTolerance) return {false, 0, 0, 0};
   const double b1 = x2 * x2 + y2 * y2 - x1 * x1 - y1 * y1;

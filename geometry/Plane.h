@@ -86,3 +86,7 @@ double EllipseParamDeg(double px, double py, double cx, double cy, double r, dou
 
 // Distance of (px, py) from the infinite line through (x1, y1) and (x2, y2).
 double PointLineDist(double x1, double y1, double x2, double y2, double px, double py);
+// PointLineDist(...) < tol, without PointLineDist's arctangent, sine and
+// cosine where a cross product shows the distance clearly on one side of tol.
+bool PointLineDistBelow(double x1, double y1, double x2, double y2, double px, double py,
+                        double tol);
