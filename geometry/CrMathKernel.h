@@ -132,7 +132,7 @@ CR_INLINE TDd TurnsToRadians(u128 ar) {
 // 31 significant bits, so that k kP1 and k kP2 are exact for |k| < 2^22.
 constexpr double kP1 = 0x1.921fb544p-8, kP2 = 0x1.0b4611a8p-42, kP3 = -0x1.d9cceba3f91f2p-74;
 constexpr double kInvP = 0x1.45f306dc9c883p+7;  // 512 / pi
-// Below 2^14 the reduction by kP1 + kP2 + kP3 errs by less than 2^-99.
+// Below 2^14 the reduction by kP1 + kP2 + kP3 errs by less than 2^-103.
 constexpr uint64_t kCodyWaiteBelow = uint64_t(1023 + 14) << 52;
 
 // Taylor coefficients: sin z - z = z^3 (S3 + z^2 (S5 + z^2 S7)) + O(z^9),
@@ -150,10 +150,11 @@ CR_INLINE bool SinCosKernel(double x, crmath::TApprox& so, crmath::TApprox& co) 
   const uint64_t ux = Bits(x) & ~(uint64_t(1) << 63);
   if (ux >= 0x7ffull << 52 || ux < 0x3e4ull << 52) return false;  // inf, NaN, below 2^-27
   // |x| = (idx + z / (pi / 512)) pi / 512 for the nearest of 1024 points a turn.
-  unsigned idx;
-  TDd z;
-  double errFixed;
-  if (ux < kCodyWaiteBelow) {
+  unsigned idx = 0;
+  TDd z = {0, 0};
+  double errFixed = kErrCodyWaite;
+  bool exact = ux >= kCodyWaiteBelow;
+  if (!exact) {
     const double ax = FromBits(ux);
     // kd: an integer within 0.5 + 2^-30 of ax / (pi / 512); its low bits in
     // the sum's last bits.
@@ -163,8 +164,11 @@ CR_INLINE bool SinCosKernel(double x, crmath::TApprox& so, crmath::TApprox& co) 
     const double a = ax - kd * kP1;  // exact
     const TDd b = TwoSum(a, -(kd * kP2));
     z = {b.H, b.L - kd * kP3};
-    errFixed = kErrCodyWaite;
-  } else {
+    // Near a multiple of pi / 2 (x = pi / 2 rounded, say) the sine or cosine
+    // is about z, and 2^-103 is too coarse for a tiny z.
+    exact = (idx & 255) == 0 && Abs(z.H) < 0x1p-28;
+  }
+  if (exact) {
     const u128 f = ReduceTurns(ux);
     const u128 g = f + (u128(1) << 117);
     idx = static_cast<unsigned>(g >> 118) & 1023;
