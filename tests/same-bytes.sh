@@ -4,8 +4,9 @@
 # and N generated exchanges (default 300; gen-exchange varied) go through
 # BUILD/bin/equidist-run and, under Wine, BUILD_MINGW/bin/equidist-run.exe;
 # the replies, exit codes and error messages must be equal. First, neither
-# Windows program may import a math function from a DLL: its results would
-# then be whatever that Windows version's DLL gives.
+# Windows program may import a math function from a DLL (its results would
+# then be whatever that Windows version's DLL gives), nor call MinGW's own
+# sqrt, which rounds twice through the x87 unit (one result in 4000 off).
 set -euo pipefail
 [ $# -ge 2 ] || { echo "usage: same-bytes.sh BUILD BUILD_MINGW [N]" >&2; exit 64; }
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,8 +21,10 @@ for exe in equidist.exe equidist-run.exe; do
     awk '/DLL Name:/ {dll = $3; next} dll && /^\t[0-9a-f]+\t/ {print dll ": " $NF}' |
     grep -Ew "($math)[fl]?$" || true)
   [ -z "$bad" ] || fail "$exe imports $(echo "$bad" | paste -sd' ')"
+  ! x86_64-w64-mingw32-objdump -d "$mingw/bin/$exe" | grep -q 'call.*<sqrt>' ||
+    fail "$exe calls the C library's sqrt"
 done
-echo "ok no math function imported from a DLL"
+echo "ok no math function imported from a DLL, no call to the library's sqrt"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/equidist-same-bytes.XXXXXX")
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
