@@ -159,9 +159,9 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
         return total;
       if (line) {
         if (n == 0) {  // the direction, only for a line that takes a point
-          const double theta = AngleRad(f.X - w.X, f.Y - w.Y);
-          cosTheta = std::cos(theta);
-          sinTheta = std::sin(theta);
+          const TSinCos sc = CrSinCos(AngleRad(f.X - w.X, f.Y - w.Y));
+          cosTheta = sc.Cos;
+          sinTheta = sc.Sin;
         }
         // Each point is stepped from the previous one.
         px = px + cosTheta * step.Missing();

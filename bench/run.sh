@@ -99,6 +99,9 @@ echo
 echo "== the elliptical arc measure"
 "$bin/ellipse_bench"
 echo
+echo "== sine, cosine, arctangent, arccosine: correctly rounded (Cr) against the system's, ns per call"
+"$bin/crmath_bench"
+echo
 echo "== replying 100,000 points: the save, and the same bytes written without and with the flush to the disk"
 "$bin/save_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo

@@ -21,7 +21,7 @@ struct TCircle {
 // The centre and radius that Circle3P finds, without its angles: the
 // measure needs only these, computed exactly as Circle3P computes them.
 TCircle FitCircle(double x1, double y1, double x2, double y2, double x3, double y3) {
-  if (PointLineDist(x1, y1, x2, y2, x3, y3) < kTolerance) return {false, 0, 0, 0};
+  if (PointLineDistBelow(x1, y1, x2, y2, x3, y3, kTolerance)) return {false, 0, 0, 0};
   const double d = (x1 - x2) * (y3 - y2) - (y1 - y2) * (x3 - x2);
   if (std::fabs(d) < kTolerance) return {false, 0, 0, 0};
   const double b1 = x2 * x2 + y2 * y2 - x1 * x1 - y1 * y1;
@@ -112,7 +112,7 @@ namespace {
 // the one that lies on the arc nearest its entry end.
 double DegenerateParam(double u, double r, double start, double end, double direction) {
   const double c = r != 0 ? std::fmax(-1.0, std::fmin(1.0, u / r)) : 1.0;
-  const double a = std::acos(c);
+  const double a = CrAcos(c);
   const double entry = DegToRad(direction < 0 ? end : start);
   const double sweep = DegToRad(SweepDeg(start, end));
   auto along = [&](double t) {  // how far t lies along the arc from its entry end
@@ -135,7 +135,8 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
     const double a0 = AngleRad(x0 - cx, y0 - cy);
     double delta = length / r;
     if (direction < 0) delta = -delta;
-    return {cx + r * std::cos(a0 + delta), cy + r * k * std::sin(a0 + delta)};
+    const TSinCos t = CrSinCos(a0 + delta);
+    return {cx + r * t.Cos, cy + r * k * t.Sin};
   }
   // Mirrored about its first axis, an ellipse of negative flatness is the one
   // of flatness |k| run the other way round.
@@ -173,13 +174,15 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
       piece = c.R * delta;
       if (walked + piece >= length) {
         const double phi = h > 0 ? a0 + (length - walked) / c.R : a0 - (length - walked) / c.R;
-        return e(paramOf(c.CX + c.R * std::cos(phi), c.CY + c.R * std::sin(phi)));
+        const TSinCos cs = CrSinCos(phi);
+        return e(paramOf(c.CX + c.R * cs.Cos, c.CY + c.R * cs.Sin));
       }
     } else {
       piece = Distance(q0.X, q0.Y, q1.X, q1.Y);
       if (walked + piece >= length) {
         const double theta = AngleRad(q1.X - q0.X, q1.Y - q0.Y);
-        return {q0.X + (length - walked) * std::cos(theta), q0.Y + (length - walked) * std::sin(theta)};
+        const TSinCos cs = CrSinCos(theta);
+        return {q0.X + (length - walked) * cs.Cos, q0.Y + (length - walked) * cs.Sin};
       }
     }
     walked = walked + piece;

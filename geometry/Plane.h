@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "geometry/CrMath.h"
+
 // Every geometric comparison of the division: coinciding points (each
 // coordinate on its own, the bound included), a flatness of 1, collinearity
 // and circle fits, the smallest usable distance.
@@ -44,14 +46,19 @@ inline double OppositeDeg(double a) {
 // A rotation about a centre, its cosine and sine computed once.
 struct TRotation {
   double C, S;
-  explicit TRotation(double thetaRad) : C(std::cos(thetaRad)), S(std::sin(thetaRad)) {}
+  explicit TRotation(double thetaRad) {
+    const TSinCos t = CrSinCos(thetaRad);
+    C = t.Cos;
+    S = t.Sin;
+  }
   TPointD About(double px, double py, double cx, double cy) const {
     return {cx + C * (px - cx) - S * (py - cy), cy + S * (px - cx) + C * (py - cy)};
   }
   // The point at eccentric angle t of the ellipse about (cx, cy) with
   // semi-axes r and r * k, turned by this rotation.
   TPointD EllipsePoint(double cx, double cy, double r, double k, double tRad) const {
-    return About(cx + r * std::cos(tRad), cy + r * k * std::sin(tRad), cx, cy);
+    const TSinCos t = CrSinCos(tRad);
+    return About(cx + r * t.Cos, cy + r * k * t.Sin, cx, cy);
   }
 };
 
@@ -79,3 +86,7 @@ double EllipseParamDeg(double px, double py, double cx, double cy, double r, dou
 
 // Distance of (px, py) from the infinite line through (x1, y1) and (x2, y2).
 double PointLineDist(double x1, double y1, double x2, double y2, double px, double py);
+// PointLineDist(...) < tol, without PointLineDist's arctangent, sine and
+// cosine where a cross product shows the distance clearly on one side of tol.
+bool PointLineDistBelow(double x1, double y1, double x2, double y2, double px, double py,
+                        double tol);

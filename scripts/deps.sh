@@ -10,7 +10,7 @@ run=(
   libfltk1.3-dev libfontconfig-dev fonts-ipafont-gothic fontconfig x11-utils
 )
 test=(
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev libgmp-dev
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
   xvfb xdotool imagemagick time procps

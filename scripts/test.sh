@@ -47,6 +47,9 @@ step "Windows program, cross-compiled"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
+step "Linux and Windows reply the same bytes; no math function from a DLL"
+tests/same-bytes.sh build build-mingw
+
 step "equidist-run.exe in a Windows console, under Wine"
 tests/console/console.sh build-mingw
 

@@ -90,3 +90,29 @@ TEST(Plane, PointLineDistance) {
   EXPECT_NEAR(PointLineDist(0, 0, 1, 1, 1, 0), std::sqrt(2.0) / 2, 1e-15);
   EXPECT_EQ(PointLineDist(1, 1, 1, 1, 5, 4), 3.0);  // no direction: vertical distance
 }
+
+// The circle fit's collinearity test decides from a cross product where it
+// can: always as PointLineDist itself would, the distance within a hair of
+// the tolerance, far from the origin, nearly a null direction or not.
+TEST(Plane, PointLineDistBelowDecidesAsPointLineDist) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> unit(0, 1);
+  int near = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const double scale = std::ldexp(1.0, static_cast<int>(rng() % 40) - 10);
+    const double x1 = (unit(rng) - 0.5) * scale * 100, y1 = (unit(rng) - 0.5) * scale * 100;
+    const double len = std::ldexp(unit(rng) + 0.01, static_cast<int>(rng() % 50) - 40);
+    const double a = unit(rng) * 2 * kPi, along = (unit(rng) - 0.5) * 4 * len;
+    // distances from 1e-12 to 1e-4, a fifth of them within 1e-15 of 1e-8
+    double dist = std::pow(10.0, -12 + 8 * unit(rng));
+    if (i % 5 == 0) dist = kTolerance * (1 + (unit(rng) - 0.5) * 1e-7);
+    const double x2 = x1 + len * std::cos(a), y2 = y1 + len * std::sin(a);
+    const double px = x1 + along * std::cos(a) - dist * std::sin(a);
+    const double py = y1 + along * std::sin(a) + dist * std::cos(a);
+    const bool below = PointLineDist(x1, y1, x2, y2, px, py) < kTolerance;
+    near += std::fabs(PointLineDist(x1, y1, x2, y2, px, py) - kTolerance) < 1e-14;
+    ASSERT_EQ(PointLineDistBelow(x1, y1, x2, y2, px, py, kTolerance), below)
+        << std::hexfloat << x1 << " " << y1 << " " << x2 << " " << y2 << " " << px << " " << py;
+  }
+  EXPECT_GT(near, 1000);
+}
