@@ -16,8 +16,8 @@
 // closer to a midpoint between doubles than about 2^-120 of their value:
 // 2^-160 rounds every argument correctly.
 #include <cstdint>
-#include <cstring>
 
+#include "geometry/CrMathArith.h"
 #include "geometry/CrMathDetail.h"
 #include "geometry/CrMathWide.h"
 
@@ -28,14 +28,6 @@ bool AcosSpecialCase(double x, double& r);
 }  // namespace crmath
 
 namespace {
-
-using u128 = unsigned __int128;
-
-uint64_t Bits(double x) {
-  uint64_t u;
-  std::memcpy(&u, &x, sizeof u);
-  return u;
-}
 
 using namespace crmath::wide;
 

@@ -1,25 +1,6 @@
 #include "geometry/CrMathWide.h"
 
-#include <cstring>
-
-#include "geometry/CrMathDetail.h"
-
-namespace {
-
-using u128 = unsigned __int128;
-
-uint64_t Bits(double x) {
-  uint64_t u;
-  std::memcpy(&u, &x, sizeof u);
-  return u;
-}
-double FromBits(uint64_t u) {
-  double x;
-  std::memcpy(&x, &u, sizeof x);
-  return x;
-}
-
-}  // namespace
+#include "geometry/CrMathArith.h"
 
 namespace crmath::wide {
 
