@@ -1,6 +1,5 @@
 #include "app/ChainWalk.h"
 
-#include <cmath>
 #include <stdexcept>
 
 #include "app/Ahead.h"

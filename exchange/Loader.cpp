@@ -6,7 +6,6 @@
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <string>
 #include <thread>

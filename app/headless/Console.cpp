@@ -19,8 +19,10 @@ HANDLE ConsoleOf(std::FILE* stream) {
 }
 
 }  // namespace
+#endif
 
 void PrintLine(std::FILE* stream, std::string_view utf8) {
+#ifdef _WIN32
   if (const HANDLE console = ConsoleOf(stream)) {
     std::fflush(stream);  // what went before through the C library comes first
     const std::wstring text = Widen(utf8) + L"\r\n";
@@ -28,12 +30,7 @@ void PrintLine(std::FILE* stream, std::string_view utf8) {
     WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-  std::fputc('\n', stream);
-}
-#else
-void PrintLine(std::FILE* stream, std::string_view utf8) {
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-  std::fputc('\n', stream);
-}
 #endif
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+  std::fputc('\n', stream);
+}
