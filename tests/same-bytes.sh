@@ -57,7 +57,8 @@ for case in "$root"/tests/cases/*/ "$work"/generated/*/; do
   done
   what="$(basename "$case") ($case)"
   cmp -s "$work/linux.rc" "$work/windows.rc" ||
-    fail "$what: exit code $(cat "$work/linux.rc") on Linux, $(cat "$work/windows.rc") on Windows"
+    fail "$what: exit code $(cat "$work/linux.rc") on Linux, $(cat "$work/windows.rc") on Windows;" \
+      "error output '$(cat "$work/linux.err")' on Linux, '$(cat "$work/windows.err")' on Windows"
   same "$work/linux/QZT_TEMP.TXT" "$work/windows/QZT_TEMP.TXT" || {
     diff <(od -c "$work/linux/QZT_TEMP.TXT") <(od -c "$work/windows/QZT_TEMP.TXT") | head -20 || true
     fail "$what: the replies differ"
