@@ -80,5 +80,22 @@ sample=$(grep -m1 -v -E '^(#|$|[-|> ]|[0-9]+[.] )' "$source")
 printf '%s\n%s\n' "${sample:0:5}" "${sample:5}" >"$work/cut.txt"
 [ -n "$(cut_words "$work/cut.txt")" ] || fail "the check misses a word cut in two: ${sample:0:5} / ${sample:5}"
 
+# The sizes the README states, in MB of a million bytes to one decimal, hold
+# for what was built.
+megabytes() {  # FILE: its size in tenths of a million bytes, rounded
+  echo $((($(wc -c <"$1") + 50000) / 100000))
+}
+for file in "$zip" "$work/$name/equidist.exe" "$work/$name/equidist-run.exe"; do
+  base=$(basename "$file")
+  pattern=${base//./[.]}
+  pattern=${pattern//"${version//./[.]}"/[0-9.]+}
+  stated=$(grep -o -E "\`[^\`]*$pattern\` \(about [0-9]+[.][0-9] MB\)" "$root/README.md" | head -1 |
+    sed -E 's/.*about ([0-9]+)[.]([0-9]) MB.*/\1\2/' || true)
+  [ -n "$stated" ] || fail "the README states no size for $base"
+  built=$(megabytes "$file")
+  [ "$((10#$stated))" = "$built" ] ||
+    fail "the README says $base is about $((10#$stated / 10)).$((10#$stated % 10)) MB; it is $(wc -c <"$file") bytes"
+done
+
 echo "PACKAGE: $name.zip, $(wc -c <"$zip") bytes:"
 (cd "$work" && find "$name" -type f -printf '  %p %s bytes\n' | sort)
