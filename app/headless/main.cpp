@@ -10,7 +10,6 @@
 // written and the exchange file was removed; 64 a wrong command line.
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -63,7 +62,8 @@ constexpr int kExitFailed = 1, kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExit
               kExitUsage = 64;
 
 int Usage() {
-  std::cerr << "usage: equidist-run DIR DISTANCE [--esc-at K] [--threads N]\n       equidist-run --version\n";
+  PrintLine(stderr, "使い方：equidist-run フォルダー 分割距離 [--esc-at K] [--threads N]");
+  PrintLine(stderr, "        equidist-run --version");
   return kExitUsage;
 }
 
@@ -109,7 +109,7 @@ TArgs ReadArgs(int argc, char** argv) {
 int main(int argc, char** argv) {
   const TArgs args = ReadArgs(argc, argv);
   if (args.Folder == "--version" && args.Rest.empty()) {
-    std::cout << "equidist-run " EQUIDIST_VERSION "\n";
+    PrintLine(stdout, "equidist-run " EQUIDIST_VERSION);
     return 0;
   }
   if (args.Folder.empty() || args.Rest.size() % 2 != 1) return Usage();
