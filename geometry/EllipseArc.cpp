@@ -1,8 +1,9 @@
 // Path lengths along elliptical arcs: the sweep is cut into 3600 sub-steps and
-// each is measured as an arc of the circle through it and its two neighbours
-// (or as its chord where no circle fits). Results depend on every step of this
-// method, so it is followed exactly; only values that do not change between
-// calls (the tilt's sine and cosine) are computed once.
+// each is measured as an arc of the circle through it and its two neighbours,
+// or as its chord where no circle fits or the circle turns further than the
+// ellipse can. Results depend on every step of this method, so it is followed
+// exactly; only values that do not change between calls (the tilt's sine and
+// cosine) are computed once.
 #include "geometry/EllipseArc.h"
 
 #include <cmath>
@@ -11,7 +12,8 @@
 
 namespace {
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2 * kPi;
 constexpr int kSubSteps = 3600;
 
 struct TCircle {
@@ -79,32 +81,41 @@ struct TPiece {
   double Length = 0;
 };
 
-// The 3600 sub-steps from eccentric angle t on, h apart, both the measure and
-// the walk take: `point` gives the curve's point at an eccentric angle,
+// The 3600 sub-steps from eccentric angle t on, h apart, of the ellipse of
+// flatness k > 0 (0: a segment, every piece its chord) whose point at an
+// eccentric angle `point` gives; both the measure and the walk take them.
 // `visit` sees each piece in turn and ends the stepping with a point of its
 // own. Pieces are measured counter-clockwise about their circle when ccw,
-// clockwise otherwise; without `fits`, every piece is its chord. What no
-// visit ends with: the last triple's third point, one sub-step beyond the
-// sweep.
+// clockwise otherwise. What no visit ends with: the last triple's third
+// point, one sub-step beyond the sweep.
 template <class Point, class Visit>
-TPointD StepAlong(const Point& point, double t, double h, bool ccw, bool fits, Visit&& visit) {
+TPointD StepAlong(const Point& point, double t, double h, bool ccw, double k, Visit&& visit) {
+  // The tangent of an ellipse turns by k / (sin^2 t + k^2 cos^2 t) per unit
+  // of eccentric angle, so by at most |h| max(k, 1/k) in one sub-step, and
+  // the circle through three points subtends about as much between the first
+  // two. A fit that subtends more than twice that, or more than half a turn,
+  // has failed: far from the origin the centre's formula cancels the squared
+  // coordinates and can put the centre anywhere, across the chord even, and
+  // at the vertex of a very flat ellipse the circle through three points
+  // really runs the long way. Such a sub-step is its chord, like any failed
+  // fit.
+  const double maxDelta = k == 0 ? 0 : std::fmin(kPi, 2 * std::fabs(h) * std::fmax(k, 1 / k));
   TPointD p0 = point(t);
   t = t + h;
   TPointD p1 = point(t);
   for (int i = 0; i < kSubSteps; ++i) {
     t = t + h;
     const TPointD p2 = point(t);
-    const TCircle c = fits ? FitCircle(p0.X, p0.Y, p1.X, p1.Y, p2.X, p2.Y) : TCircle{};
+    const TCircle c = k != 0 ? FitCircle(p0.X, p0.Y, p1.X, p1.Y, p2.X, p2.Y) : TCircle{};
     TPiece piece{p0, p1};
     if (c.Ok) {
       const double a1 = AngleRad(p1.X - c.CX, p1.Y - c.CY);
       const double a0 = AngleRad(p0.X - c.CX, p0.Y - c.CY);
       double delta = ccw ? a1 - a0 : a0 - a1;
       if (delta < 0) delta += kTwoPi;
-      piece = {p0, p1, true, c.CX, c.CY, c.R, a0, c.R * delta};
-    } else {
-      piece.Length = Distance(p0.X, p0.Y, p1.X, p1.Y);
+      if (delta <= maxDelta) piece = {p0, p1, true, c.CX, c.CY, c.R, a0, c.R * delta};
     }
+    if (!piece.OnCircle) piece.Length = Distance(p0.X, p0.Y, p1.X, p1.Y);
     if (const std::optional<TPointD> done = visit(piece)) return *done;
     p0 = p1;
     p1 = p2;
@@ -121,14 +132,14 @@ double EllipseArcLength(double cx, double cy, double r, double k, double start, 
   const double w = SweepDeg(start, end);
   if (IsCircle(k)) return DegToRad(w) * r;
   // A negative flatness mirrors the ellipse about its first axis, which keeps
-  // every length; measured as it is, its pieces would run clockwise and each
-  // count as nearly a full turn.
+  // every length; measured as it is, its pieces would run clockwise round
+  // their circles and each be taken for a failed fit.
   if (k < 0) k = -k;
   const TRotation rot(DegToRad(tilt));
   auto q = [&](double a) { return rot.EllipsePoint(0, 0, r, k, a); };
   double total = 0;
   // Flatness 0 is a segment run there and back: its chords are its pieces.
-  StepAlong(q, DegToRad(start), DegToRad(w) / kSubSteps, true, k != 0,
+  StepAlong(q, DegToRad(start), DegToRad(w) / kSubSteps, true, k,
             [&](const TPiece& piece) -> std::optional<TPointD> {
               total = total + piece.Length;
               return std::nullopt;
@@ -188,7 +199,7 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
   if (direction < 0) w = -w;
   const double h = DegToRad(w) / kSubSteps;
   double walked = 0;
-  return StepAlong(e, paramOf(x0, y0), h, h > 0, k != 0,
+  return StepAlong(e, paramOf(x0, y0), h, h > 0, k,
                    [&](const TPiece& p) -> std::optional<TPointD> {
                      if (!(walked + p.Length >= length)) {
                        walked = walked + p.Length;
