@@ -90,15 +90,19 @@ struct TPiece {
 // point, one sub-step beyond the sweep.
 template <class Point, class Visit>
 TPointD StepAlong(const Point& point, double t, double h, bool ccw, double k, Visit&& visit) {
-  // The tangent of an ellipse turns by k / (sin^2 t + k^2 cos^2 t) per unit
-  // of eccentric angle, so by at most |h| max(k, 1/k) in one sub-step, and
-  // the circle through three points subtends about as much between the first
-  // two. A fit that subtends more than twice that, or more than half a turn,
-  // has failed: far from the origin the centre's formula cancels the squared
-  // coordinates and can put the centre anywhere, across the chord even, and
-  // at the vertex of a very flat ellipse the circle through three points
-  // really runs the long way. Such a sub-step is its chord, like any failed
-  // fit.
+  // A fit can fail short of the tests of FitCircle. Far from the origin the
+  // centre's formula cancels the squared coordinates and can put the centre
+  // anywhere, across the chord even; at the vertex of a very flat ellipse
+  // the circle through three points really runs the long way. So a fit also
+  // fails when its arc between the sub-step's ends
+  // - turns more than twice what the ellipse can in a sub-step: the tangent
+  //   turns by k / (sin^2 t + k^2 cos^2 t) per unit of eccentric angle, at
+  //   most |h| max(k, 1/k) in a sub-step, and the circle through three points
+  //   about as much between the first two;
+  // - turns more than half a turn;
+  // - or is shorter than its chord, which no arc is (a part in a million
+  //   left to rounding).
+  // Such a sub-step is its chord, like any failed fit.
   const double maxDelta = k == 0 ? 0 : std::fmin(kPi, 2 * std::fabs(h) * std::fmax(k, 1 / k));
   TPointD p0 = point(t);
   t = t + h;
@@ -107,15 +111,17 @@ TPointD StepAlong(const Point& point, double t, double h, bool ccw, double k, Vi
     t = t + h;
     const TPointD p2 = point(t);
     const TCircle c = k != 0 ? FitCircle(p0.X, p0.Y, p1.X, p1.Y, p2.X, p2.Y) : TCircle{};
+    const double chord = Distance(p0.X, p0.Y, p1.X, p1.Y);
     TPiece piece{p0, p1};
+    piece.Length = chord;
     if (c.Ok) {
       const double a1 = AngleRad(p1.X - c.CX, p1.Y - c.CY);
       const double a0 = AngleRad(p0.X - c.CX, p0.Y - c.CY);
       double delta = ccw ? a1 - a0 : a0 - a1;
       if (delta < 0) delta += kTwoPi;
-      if (delta <= maxDelta) piece = {p0, p1, true, c.CX, c.CY, c.R, a0, c.R * delta};
+      if (delta <= maxDelta && c.R * delta >= chord * (1 - 1e-6))
+        piece = {p0, p1, true, c.CX, c.CY, c.R, a0, c.R * delta};
     }
-    if (!piece.OnCircle) piece.Length = Distance(p0.X, p0.Y, p1.X, p1.Y);
     if (const std::optional<TPointD> done = visit(piece)) return *done;
     p0 = p1;
     p1 = p2;
