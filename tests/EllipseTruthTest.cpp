@@ -180,43 +180,45 @@ struct TDraw {
 };
 
 // Random arcs of a kind, each measured whole and walked from each end to
-// fifths of its length, with the bound their errors keep (mm).
-//
-// Where the sub-steps resolve the arc, the fitted pieces are exact to third
-// order and a chord falls short by c^3 kappa^2 / 24, both far below 1e-5 mm
-// for these sizes, near the origin or not: the measure works about the centre
-// and the walk's fits only lose bits to the distance.
-//
-// Far from the origin the centre's formula cancels squared coordinates,
-// whose rounding grows as the distance squared, and spoils some fits; one
-// that turns further than the ellipse can is taken as its chord. A spoiled
-// fit that passes errs by at most about its chord (0.02 mm here), and few
-// pass: the bound is the 1e-3 mm asked of arcs up to 2.5e5 mm out with
-// flatness 0.01 or more, kept at 1e6 mm too (the worst seen is 7e-5 mm).
-//
-// At the vertices of a very flat ellipse (flatness below the sub-step h), one
-// sub-step holds the hairpin: the path there is at most r h^2 / 2 longer than
-// the chord, and a piece of at most half a turn at most pi / 2 times it, so
-// each vertex costs under r h^2 and an arc of less than a turn holds two.
-// On such an ellipse a point placed on a fitted circle is put back onto the
-// ellipse along its eccentric angle, which stretches the rounding of the
-// circle's far centre (up to r / k away) by 1 / k: 2^-52 r / k^2 more.
+// fifths of its length. Their errors keep within what the method allows:
+// - where no circle is fitted a sub-step of chord c falls short by
+//   c^3 kappa^2 / 24; with c = h ds/dt and kappa ds/dt = dtheta/dt, the
+//   tangent's turn per unit of eccentric angle, at most M = max(k, 1/k), all
+//   the chords of an arc of length L fall short by at most h^2 M^2 L / 24
+//   (h the sub-step's eccentric angle); a fitted circle does better;
+// - at the vertices of a very flat ellipse one sub-step holds the hairpin:
+//   the path there is at most a h^2 / 2 longer than the chord (a the larger
+//   semi-axis), and a piece of at most half a turn at most pi / 2 times the
+//   chord, so a vertex costs under a h^2 and an arc of less than a turn
+//   holds two;
+// - a point placed on a chord lies off the ellipse by at most its sagitta,
+//   c^2 kappa / 8 <= h^2 a M / 8; the coordinates' own rounding adds a few
+//   units in their last place;
+// - a point placed on a fitted circle is put back onto the ellipse along its
+//   eccentric angle, which on a flat ellipse stretches the rounding of the
+//   circle's far centre (up to a M away) by M: 2^-52 a M^2;
+// - far from the origin the centre's formula cancels squared coordinates,
+//   whose rounding grows as the distance squared, and spoils fits; those
+//   that turn further than the ellipse can, or fall shorter than their
+//   chord, are taken as chords, and the few left miss by far less than the
+//   1e-3 mm asked of points of arcs up to 2.5e5 mm out with flatness 0.01 or
+//   more, which FarOut allows there and at 1e6 mm.
 struct TCorpus {
   const char* Name;
   int Arcs;
   double DistLo, DistHi;  // the centre's distance from the origin
   double RLo, RHi, KLo, KHi;
-  double Length, Point;  // the bounds; 0: the vertices' bounds above
+  double FarOut;
 };
 
 const TCorpus kCorpora[] = {
-    {"near the origin", 40, 1, 1e3, 1, 1e3, 0.05, 20, 1e-5, 1e-5},
-    {"1e4 mm out", 40, 1e4, 1e4, 1.2, 6, 0.3, 0.95, 1e-5, 1e-5},
-    {"1e5 mm out", 40, 1e5, 1e5, 1.2, 6, 0.3, 0.95, 1e-5, 1e-5},
-    {"2.5e5 mm out", 60, 2.5e5, 2.5e5, 1.2, 6, 0.3, 0.95, 1e-5, 1e-3},
-    {"2.5e5 mm out, flatness 0.01+", 60, 2.5e5, 2.5e5, 0.5, 50, 0.01, 1, 1e-5, 1e-3},
-    {"1e6 mm out", 60, 1e6, 1e6, 1.2, 6, 0.3, 0.95, 1e-5, 1e-3},
-    {"hairpins", 60, 1, 100, 10, 1e5, 1e-6, 1e-3, 0, 0},
+    {"near the origin", 40, 1, 1e3, 1, 1e3, 0.05, 20, 0},
+    {"1e4 mm out", 40, 1e4, 1e4, 1.2, 6, 0.3, 0.95, 0},
+    {"1e5 mm out", 40, 1e5, 1e5, 1.2, 6, 0.3, 0.95, 0},
+    {"2.5e5 mm out", 60, 2.5e5, 2.5e5, 1.2, 6, 0.3, 0.95, 1e-3},
+    {"2.5e5 mm out, flatness 0.01+", 60, 2.5e5, 2.5e5, 0.5, 50, 0.01, 1, 1e-3},
+    {"1e6 mm out", 60, 1e6, 1e6, 1.2, 6, 0.3, 0.95, 1e-3},
+    {"hairpins", 60, 1, 100, 10, 1e5, 1e-6, 1e-3, 0},
 };
 
 double Median(std::vector<double> v) {
@@ -235,11 +237,12 @@ TEST(EllipseTruth, WithinTheMethodsBounds) {
       const double cx = dist * std::cos(DegToRad(dir)), cy = dist * std::sin(DegToRad(dir));
       const double r = d.Log(c.RLo, c.RHi), k = d.Log(c.KLo, c.KHi), tilt = d.In(0, 360);
       const double start = d.In(0, 360), end = std::fmod(start + d.In(20, 359), 360);
-      const double h = DegToRad(SweepDeg(start, end)) / 3600;
-      const double lengthBound = c.Length > 0 ? c.Length : 2 * r * h * h;
-      const double pointBound = c.Point > 0 ? c.Point : 2 * r * h * h + 0x1p-52 * r / (k * k);
       const TTruth truth(cx, cy, r, k, tilt);
       const double length = truth.Length(start, end);
+      const double h = DegToRad(SweepDeg(start, end)) / 3600, m = std::fmax(k, 1 / k), a = r * std::fmax(k, 1);
+      const double lengthBound = std::fmin(h * h * m * m * length / 24, 2 * a * h * h);
+      const double pointBound =
+          lengthBound + h * h * a * m / 8 + 0x1p-52 * a * m * m + 0x1p-50 * (dist + a) + c.FarOut;
       lengths.push_back(std::fabs(EllipseArcLength(cx, cy, r, k, start, end, tilt) - length));
       const auto arc = [&] {
         return testing::Message() << c.Name << ": centre " << cx << ' ' << cy << ", r " << r << ", k " << k
