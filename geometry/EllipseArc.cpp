@@ -1,16 +1,19 @@
 // Path lengths along elliptical arcs: the sweep is cut into 3600 sub-steps and
-// each is measured as an arc of the circle through it and its two neighbours
-// (or as its chord where no circle fits). Results depend on every step of this
-// method, so it is followed exactly; only values that do not change between
-// calls (the tilt's sine and cosine) are computed once.
+// each is measured as an arc of the circle through it and its two neighbours,
+// or as its chord where no circle fits or the circle turns further than the
+// ellipse can. Results depend on every step of this method, so it is followed
+// exactly; only values that do not change between calls (the tilt's sine and
+// cosine) are computed once.
 #include "geometry/EllipseArc.h"
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace {
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2 * kPi;
 constexpr int kSubSteps = 3600;
 
 struct TCircle {
@@ -66,6 +69,68 @@ TCircleFit Circle3P(double x1, double y1, double x2, double y2, double x3, doubl
   return out;
 }
 
+namespace {
+
+// One sub-step, from P0 to P1: an arc of the circle fitted through P0, P1 and
+// the next point (OnCircle), or its chord.
+struct TPiece {
+  TPointD P0, P1;
+  bool OnCircle = false;
+  double CX = 0, CY = 0, R = 0;  // the fitted circle, when OnCircle
+  double A0 = 0;                 // P0's angle about its centre, when OnCircle
+  double Length = 0;
+};
+
+// The 3600 sub-steps from eccentric angle t on, h apart, of the ellipse of
+// flatness k > 0 (0: a segment, every piece its chord) whose point at an
+// eccentric angle `point` gives; both the measure and the walk take them.
+// `visit` sees each piece in turn and ends the stepping with a point of its
+// own. Pieces are measured counter-clockwise about their circle when ccw,
+// clockwise otherwise. What no visit ends with: the last triple's third
+// point, one sub-step beyond the sweep.
+template <class Point, class Visit>
+TPointD StepAlong(const Point& point, double t, double h, bool ccw, double k, Visit&& visit) {
+  // A fit can fail short of the tests of FitCircle. Far from the origin the
+  // centre's formula cancels the squared coordinates and can put the centre
+  // anywhere, across the chord even; at the vertex of a very flat ellipse
+  // the circle through three points really runs the long way. So a fit also
+  // fails when its arc between the sub-step's ends
+  // - turns more than twice what the ellipse can in a sub-step: the tangent
+  //   turns by k / (sin^2 t + k^2 cos^2 t) per unit of eccentric angle, at
+  //   most |h| max(k, 1/k) in a sub-step, and the circle through three points
+  //   about as much between the first two;
+  // - turns more than half a turn;
+  // - or is shorter than its chord, which no arc is (a part in a million
+  //   left to rounding).
+  // Such a sub-step is its chord, like any failed fit.
+  const double maxDelta = k == 0 ? 0 : std::fmin(kPi, 2 * std::fabs(h) * std::fmax(k, 1 / k));
+  TPointD p0 = point(t);
+  t = t + h;
+  TPointD p1 = point(t);
+  for (int i = 0; i < kSubSteps; ++i) {
+    t = t + h;
+    const TPointD p2 = point(t);
+    const TCircle c = k != 0 ? FitCircle(p0.X, p0.Y, p1.X, p1.Y, p2.X, p2.Y) : TCircle{};
+    const double chord = Distance(p0.X, p0.Y, p1.X, p1.Y);
+    TPiece piece{p0, p1};
+    piece.Length = chord;
+    if (c.Ok) {
+      const double a1 = AngleRad(p1.X - c.CX, p1.Y - c.CY);
+      const double a0 = AngleRad(p0.X - c.CX, p0.Y - c.CY);
+      double delta = ccw ? a1 - a0 : a0 - a1;
+      if (delta < 0) delta += kTwoPi;
+      if (delta <= maxDelta && c.R * delta >= chord * (1 - 1e-6))
+        piece = {p0, p1, true, c.CX, c.CY, c.R, a0, c.R * delta};
+    }
+    if (const std::optional<TPointD> done = visit(piece)) return *done;
+    p0 = p1;
+    p1 = p2;
+  }
+  return p1;
+}
+
+}  // namespace
+
 double EllipseArcLength(double cx, double cy, double r, double k, double start, double end,
                         double tilt) {
   (void)cx;  // the centre does not change lengths
@@ -73,35 +138,18 @@ double EllipseArcLength(double cx, double cy, double r, double k, double start, 
   const double w = SweepDeg(start, end);
   if (IsCircle(k)) return DegToRad(w) * r;
   // A negative flatness mirrors the ellipse about its first axis, which keeps
-  // every length; measured as it is, its pieces would run clockwise and each
-  // count as nearly a full turn.
+  // every length; measured as it is, its pieces would run clockwise round
+  // their circles and each be taken for a failed fit.
   if (k < 0) k = -k;
-  // Flatness 0 is a segment run there and back: its chords are its pieces.
-  const bool flat = k == 0;
   const TRotation rot(DegToRad(tilt));
-  const double h = DegToRad(w) / kSubSteps;
-  double t = DegToRad(start);
   auto q = [&](double a) { return rot.EllipsePoint(0, 0, r, k, a); };
-  TPointD p0 = q(t);
-  t = t + h;
-  TPointD p1 = q(t);
   double total = 0;
-  for (int i = 0; i < kSubSteps; ++i) {
-    t = t + h;
-    const TPointD p2 = q(t);
-    const TCircle c = flat ? TCircle{} : FitCircle(p0.X, p0.Y, p1.X, p1.Y, p2.X, p2.Y);
-    double piece;
-    if (c.Ok) {
-      double delta = AngleRad(p1.X - c.CX, p1.Y - c.CY) - AngleRad(p0.X - c.CX, p0.Y - c.CY);
-      if (delta < 0) delta += kTwoPi;
-      piece = c.R * delta;
-    } else {
-      piece = Distance(p0.X, p0.Y, p1.X, p1.Y);
-    }
-    total = total + piece;
-    p0 = p1;
-    p1 = p2;
-  }
+  // Flatness 0 is a segment run there and back: its chords are its pieces.
+  StepAlong(q, DegToRad(start), DegToRad(w) / kSubSteps, true, k,
+            [&](const TPiece& piece) -> std::optional<TPointD> {
+              total = total + piece.Length;
+              return std::nullopt;
+            });
   return total;
 }
 
@@ -153,41 +201,22 @@ TPointD EllipsePointAtLength(double x0, double y0, double direction, double leng
   };
   auto e = [&](double a) { return rot.EllipsePoint(cx, cy, r, k, a); };
 
-  double t = paramOf(x0, y0);
   double w = SweepDeg(start, end);
   if (direction < 0) w = -w;
   const double h = DegToRad(w) / kSubSteps;
   double walked = 0;
-  TPointD q0 = e(t);
-  t = t + h;
-  TPointD q1 = e(t);
-  for (int count = 0;;) {
-    t = t + h;
-    const TPointD q2 = e(t);
-    const TCircle c = k == 0 ? TCircle{} : FitCircle(q0.X, q0.Y, q1.X, q1.Y, q2.X, q2.Y);
-    double piece;
-    if (c.Ok) {
-      const double a1 = AngleRad(q1.X - c.CX, q1.Y - c.CY);
-      const double a0 = AngleRad(q0.X - c.CX, q0.Y - c.CY);
-      double delta = h > 0 ? a1 - a0 : a0 - a1;
-      if (delta < 0) delta += kTwoPi;
-      piece = c.R * delta;
-      if (walked + piece >= length) {
-        const double phi = h > 0 ? a0 + (length - walked) / c.R : a0 - (length - walked) / c.R;
-        const TSinCos cs = CrSinCos(phi);
-        return e(paramOf(c.CX + c.R * cs.Cos, c.CY + c.R * cs.Sin));
-      }
-    } else {
-      piece = Distance(q0.X, q0.Y, q1.X, q1.Y);
-      if (walked + piece >= length) {
-        const double theta = AngleRad(q1.X - q0.X, q1.Y - q0.Y);
-        const TSinCos cs = CrSinCos(theta);
-        return {q0.X + (length - walked) * cs.Cos, q0.Y + (length - walked) * cs.Sin};
-      }
-    }
-    walked = walked + piece;
-    q0 = q1;
-    q1 = q2;
-    if (++count == kSubSteps) return q1;
-  }
+  return StepAlong(e, paramOf(x0, y0), h, h > 0, k,
+                   [&](const TPiece& p) -> std::optional<TPointD> {
+                     if (!(walked + p.Length >= length)) {
+                       walked = walked + p.Length;
+                       return std::nullopt;
+                     }
+                     const double rest = length - walked;
+                     if (p.OnCircle) {
+                       const TSinCos cs = CrSinCos(h > 0 ? p.A0 + rest / p.R : p.A0 - rest / p.R);
+                       return e(paramOf(p.CX + p.R * cs.Cos, p.CY + p.R * cs.Sin));
+                     }
+                     const TSinCos cs = CrSinCos(AngleRad(p.P1.X - p.P0.X, p.P1.Y - p.P0.Y));
+                     return TPointD{p.P0.X + rest * cs.Cos, p.P0.Y + rest * cs.Sin};
+                   });
 }
