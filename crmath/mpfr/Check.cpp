@@ -6,9 +6,9 @@
 // nearest multiples of pi / 2, the sign and quadrant cases of atan2 with
 // ratios that under- and overflow, acos near -1, 0 and 1, and the angles the
 // elliptical arc measure really takes.
-//   CrMathCheck [N] [--seed S]   N arguments in all (default 4,000,000)
-//   CrMathCheck --tables         prints geometry/CrMathTables.cpp
-//   CrMathCheck --near-pi2       the continued-fraction search behind kNearPi2
+//   crmath-mpfr [N] [--seed S]   N arguments in all (default 4,000,000)
+//   crmath-mpfr --tables         prints crmath/Tables.cpp
+//   crmath-mpfr --near-pi2       the continued-fraction search behind kNearPi2
 #include <mpfr.h>
 
 #include <algorithm>
@@ -27,13 +27,36 @@
 #include <thread>
 #include <vector>
 
-#include "geometry/CrMathDetail.h"
+#include "crmath/Accurate.h"
+#include "crmath/CrMath.h"
+#include "crmath/Detail.h"
 #include "geometry/MyFunc.h"
 
 namespace {
 
-using crmath::TApprox;
-using crmath::TKernel;
+namespace cr = crmath::detail;
+using cr::TApprox;
+
+// The two builds of the fast paths.
+enum class TKernel { Plain, Fma };
+double SinOn(TKernel k, double x) { return k == TKernel::Fma ? cr::fma::Sin(x) : cr::plain::Sin(x); }
+double CosOn(TKernel k, double x) { return k == TKernel::Fma ? cr::fma::Cos(x) : cr::plain::Cos(x); }
+cr::TSinCosPair SinCosOn(TKernel k, double x) {
+  return k == TKernel::Fma ? cr::fma::SinCos(x) : cr::plain::SinCos(x);
+}
+double Atan2On(TKernel k, double y, double x) {
+  return k == TKernel::Fma ? cr::fma::Atan2(y, x) : cr::plain::Atan2(y, x);
+}
+double AcosOn(TKernel k, double x) { return k == TKernel::Fma ? cr::fma::Acos(x) : cr::plain::Acos(x); }
+bool SinCosFast(double x, TKernel k, TApprox& s, TApprox& c) {
+  return k == TKernel::Fma ? cr::fma::SinCosFast(x, s, c) : cr::plain::SinCosFast(x, s, c);
+}
+bool Atan2Fast(double y, double x, TKernel k, TApprox& a) {
+  return k == TKernel::Fma ? cr::fma::Atan2Fast(y, x, a) : cr::plain::Atan2Fast(y, x, a);
+}
+bool AcosFast(double x, TKernel k, TApprox& a) {
+  return k == TKernel::Fma ? cr::fma::AcosFast(x, a) : cr::plain::AcosFast(x, a);
+}
 
 uint64_t Bits(double x) {
   uint64_t u;
@@ -133,12 +156,23 @@ void Split26(mpfr_ptr v, double& head, double& rest) {
 }
 
 struct TTables {
-  uint64_t InvTwoPi[crmath::kInvTwoPiWords];
-  double SinCos[crmath::kSinCosSteps][8];
-  double Atan[crmath::kAtanSteps + 1][11];
-  uint64_t Pi192[3];
+  uint64_t InvTwoPi[cr::kInvTwoPiWords];
+  double SinCos[cr::kSinCosSteps][8];
+  double Atan[cr::kAtanSteps + 1][11];
+  uint64_t Pi[cr::kPiWords];
   double PiHi, PiLo, ThreeQuarterPi;
 };
+
+// The integer b < 2^64 as a word, in two halves (unsigned long may be 32
+// bits); c is scratch.
+uint64_t WordOf(mpfr_ptr b, mpfr_ptr c) {
+  mpfr_div_2ui(c, b, 32, MPFR_RNDN);
+  mpfr_floor(c, c);
+  const uint64_t hi = mpfr_get_ui(c, MPFR_RNDZ);
+  mpfr_mul_2ui(c, c, 32, MPFR_RNDN);
+  mpfr_sub(c, b, c, MPFR_RNDN);
+  return hi << 32 | mpfr_get_ui(c, MPFR_RNDZ);
+}
 
 TTables ComputeTables() {
   TTables t{};
@@ -150,14 +184,9 @@ TTables ComputeTables() {
     mpfr_mul_2ui(a, a, 64, MPFR_RNDN);
     mpfr_floor(b, a);
     mpfr_sub(a, a, b, MPFR_RNDN);
-    mpfr_div_2ui(c, b, 32, MPFR_RNDN);  // two halves: unsigned long may be 32 bits
-    mpfr_floor(c, c);
-    const uint64_t hi = mpfr_get_ui(c, MPFR_RNDZ);
-    mpfr_mul_2ui(c, c, 32, MPFR_RNDN);
-    mpfr_sub(b, b, c, MPFR_RNDN);
-    word = hi << 32 | mpfr_get_ui(b, MPFR_RNDZ);
+    word = WordOf(b, c);
   }
-  for (int j = 0; j < crmath::kSinCosSteps; ++j) {
+  for (int j = 0; j < cr::kSinCosSteps; ++j) {
     double* e = t.SinCos[j];
     mpfr_mul_ui(a, pi, static_cast<unsigned long>(j), MPFR_RNDN);
     mpfr_div_ui(a, a, 512, MPFR_RNDN);
@@ -170,10 +199,10 @@ TTables ComputeTables() {
   }
   // atan(c + d) = sum T_k d^k: T_k = (-1)^(k-1) sin(k phi) / (k (1 + c^2)^(k/2)),
   // phi = pi/2 - atan c.
-  for (int i = 0; i <= crmath::kAtanSteps; ++i) {
+  for (int i = 0; i <= cr::kAtanSteps; ++i) {
     double* e = t.Atan[i];
     mpfr_set_ui(a, static_cast<unsigned long>(i), MPFR_RNDN);
-    mpfr_div_ui(a, a, crmath::kAtanSteps, MPFR_RNDN);
+    mpfr_div_ui(a, a, cr::kAtanSteps, MPFR_RNDN);
     mpfr_atan(b, a, MPFR_RNDN);
     Split(b, e[0], e[1]);
     TMpfr phi(2000);
@@ -196,20 +225,13 @@ TTables ComputeTables() {
         e[2 + k] = mpfr_get_d(b, MPFR_RNDN);
     }
   }
-  // pi = M 2^-190, M rounded to 192 bits
-  mpfr_mul_2ui(a, pi, 190, MPFR_RNDN);
-  mpfr_round(a, a);
-  for (int k = 2; k >= 0; --k) {
-    mpfr_div_2ui(b, a, 32, MPFR_RNDN);
-    mpfr_floor(b, b);
-    mpfr_mul_2ui(c, b, 32, MPFR_RNDN);
-    mpfr_sub(c, a, c, MPFR_RNDN);
-    const uint64_t lo = mpfr_get_ui(c, MPFR_RNDZ);
-    mpfr_div_2ui(a, b, 32, MPFR_RNDN);
-    mpfr_floor(a, a);
-    mpfr_mul_2ui(c, a, 32, MPFR_RNDN);
-    mpfr_sub(c, b, c, MPFR_RNDN);
-    t.Pi192[k] = static_cast<uint64_t>(mpfr_get_ui(c, MPFR_RNDZ)) << 32 | lo;
+  // pi / 4 truncated to 64 kPiWords bits, a word at a time
+  mpfr_div_2ui(a, pi, 2, MPFR_RNDN);
+  for (uint64_t& word : t.Pi) {
+    mpfr_mul_2ui(a, a, 64, MPFR_RNDN);
+    mpfr_floor(b, a);
+    mpfr_sub(a, a, b, MPFR_RNDN);
+    word = WordOf(b, c);
   }
   Split(pi, t.PiHi, t.PiLo);
   mpfr_mul_ui(a, pi, 3, MPFR_RNDN);
@@ -218,11 +240,17 @@ TTables ComputeTables() {
   return t;
 }
 
+void PrintWords(const uint64_t* w, int n) {
+  for (int k = 0; k < n; ++k)
+    std::printf("%s0x%016" PRIx64 ",%s", k % 4 ? " " : "    ", w[k], k % 4 == 3 || k == n - 1 ? "\n" : "");
+}
+
 void PrintTables(const TTables& t) {
-  std::printf("// The tables of CrMath, computed with MPFR by tests/CrMathCheck --tables.\n");
-  std::printf("#include \"geometry/CrMathDetail.h\"\n\nnamespace crmath {\n\n");
+  std::printf("// Generated by crmath-mpfr --tables from MPFR: do not edit. Regenerate with\n");
+  std::printf("//   build/bin/crmath-mpfr --tables > crmath/Tables.cpp\n");
+  std::printf("#include \"crmath/Detail.h\"\n\nnamespace crmath::detail {\n\n");
   std::printf("const uint64_t kInvTwoPi[kInvTwoPiWords] = {\n");
-  for (int k = 0; k < crmath::kInvTwoPiWords; ++k)
+  for (int k = 0; k < cr::kInvTwoPiWords; ++k)
     std::printf("%s0x%016" PRIx64 ",%s", k % 4 ? " " : "    ", t.InvTwoPi[k], k % 4 == 3 ? "\n" : "");
   std::printf("};\n\nalignas(64) const double kSinCosTable[kSinCosSteps][8] = {\n");
   for (const auto& e : t.SinCos)
@@ -231,9 +259,9 @@ void PrintTables(const TTables& t) {
   for (const auto& e : t.Atan)
     std::printf("    {%a, %a, %a, %a, %a, %a, %a, %a, %a, %a, %a},\n", e[0], e[1], e[2], e[3], e[4], e[5],
                 e[6], e[7], e[8], e[9], e[10]);
-  std::printf("};\n\nconst uint64_t kPi192[3] = {0x%016" PRIx64 ", 0x%016" PRIx64 ", 0x%016" PRIx64 "};\n\n",
-              t.Pi192[0], t.Pi192[1], t.Pi192[2]);
-  std::printf("}  // namespace crmath\n");
+  std::printf("};\n\nconst uint64_t kPi[kPiWords] = {\n");
+  PrintWords(t.Pi, cr::kPiWords);
+  std::printf("};\n\n}  // namespace crmath::detail\n");
 }
 
 // The tables the library was built with, against MPFR's: the count of wrong
@@ -246,17 +274,17 @@ int CheckTables(const TTables& t) {
       std::printf("table %s: %a, expected %a\n", what, a, b);
     }
   };
-  for (int k = 0; k < crmath::kInvTwoPiWords; ++k)
-    if (crmath::kInvTwoPi[k] != t.InvTwoPi[k]) ++bad, std::printf("table kInvTwoPi[%d] wrong\n", k);
-  for (int k = 0; k < 3; ++k)
-    if (crmath::kPi192[k] != t.Pi192[k]) ++bad, std::printf("table kPi192[%d] wrong\n", k);
-  for (int j = 0; j < crmath::kSinCosSteps; ++j)
-    for (int k = 0; k < 8; ++k) same("kSinCosTable", crmath::kSinCosTable[j][k], t.SinCos[j][k]);
-  for (int i = 0; i <= crmath::kAtanSteps; ++i)
-    for (int k = 0; k < 11; ++k) same("kAtanTable", crmath::kAtanTable[i][k], t.Atan[i][k]);
-  same("kPiHi", crmath::kPiHi, t.PiHi);
-  same("kPiLo", crmath::kPiLo, t.PiLo);
-  same("kThreeQuarterPi", crmath::kThreeQuarterPi, t.ThreeQuarterPi);
+  for (int k = 0; k < cr::kInvTwoPiWords; ++k)
+    if (cr::kInvTwoPi[k] != t.InvTwoPi[k]) ++bad, std::printf("table kInvTwoPi[%d] wrong\n", k);
+  for (int k = 0; k < cr::kPiWords; ++k)
+    if (cr::kPi[k] != t.Pi[k]) ++bad, std::printf("table kPi[%d] wrong\n", k);
+  for (int j = 0; j < cr::kSinCosSteps; ++j)
+    for (int k = 0; k < 8; ++k) same("kSinCosTable", cr::kSinCosTable[j][k], t.SinCos[j][k]);
+  for (int i = 0; i <= cr::kAtanSteps; ++i)
+    for (int k = 0; k < 11; ++k) same("kAtanTable", cr::kAtanTable[i][k], t.Atan[i][k]);
+  same("kPiHi", cr::kPiHi, t.PiHi);
+  same("kPiLo", cr::kPiLo, t.PiLo);
+  same("kThreeQuarterPi", cr::kThreeQuarterPi, t.ThreeQuarterPi);
   return bad;
 }
 
@@ -361,7 +389,7 @@ std::string Call(const char* f, double a, double b) {
 
 std::vector<TKernel> Kernels() {
   std::vector<TKernel> k{TKernel::Plain};
-  if (crmath::FmaAvailable()) k.push_back(TKernel::Fma);
+  if (cr::FmaAvailable()) k.push_back(TKernel::Fma);
   return k;
 }
 
@@ -370,13 +398,13 @@ std::vector<TKernel> Kernels() {
 void CheckSinCos(TStats& st, double x, uint64_t n) {
   const double s = RefSin(x), c = RefCos(x);
   for (TKernel k : Kernels()) {
-    const TSinCos sc = crmath::SinCosOn(k, x);
-    const double s1 = crmath::SinOn(k, x), c1 = crmath::CosOn(k, x);
+    const cr::TSinCosPair sc = SinCosOn(k, x);
+    const double s1 = SinOn(k, x), c1 = CosOn(k, x);
     if (!Same(s1, s) || !Same(sc.Sin, s)) Mismatch(st, Call("sin", x), Same(s1, s) ? sc.Sin : s1, s);
     if (!Same(c1, c) || !Same(sc.Cos, c)) Mismatch(st, Call("cos", x), Same(c1, c) ? sc.Cos : c1, c);
     st.Results += 6;
     TApprox as, ac;
-    if (n % 16 == 0 && crmath::SinCosFast(x, k, as, ac)) {
+    if (n % 16 == 0 && SinCosFast(x, k, as, ac)) {
       TMpfr a(60), e(320);
       mpfr_set_d(a, x, MPFR_RNDN);
       mpfr_sin(e, a, MPFR_RNDN);
@@ -386,7 +414,7 @@ void CheckSinCos(TStats& st, double x, uint64_t n) {
     }
   }
   if (n % 64 == 0) {
-    const TSinCos acc = crmath::SinCosAccurate(x);
+    const cr::TSinCosPair acc = cr::SinCosAccurate(x);
     if (!Same(acc.Sin, s)) Mismatch(st, Call("accurate sin", x), acc.Sin, s);
     if (!Same(acc.Cos, c)) Mismatch(st, Call("accurate cos", x), acc.Cos, c);
     st.Results += 2;
@@ -397,11 +425,11 @@ void CheckSinCos(TStats& st, double x, uint64_t n) {
 void CheckAtan2(TStats& st, double y, double x, uint64_t n) {
   const double want = RefAtan2(y, x);
   for (TKernel k : Kernels()) {
-    const double got = crmath::Atan2On(k, y, x);
+    const double got = Atan2On(k, y, x);
     if (!Same(got, want)) Mismatch(st, Call("atan2", y, x), got, want);
     ++st.Results;
     TApprox a;
-    if (n % 16 == 0 && crmath::Atan2Fast(y, x, k, a)) {
+    if (n % 16 == 0 && Atan2Fast(y, x, k, a)) {
       TMpfr b(60), c(60), e(320);
       mpfr_set_d(b, y, MPFR_RNDN);
       mpfr_set_d(c, x, MPFR_RNDN);
@@ -410,7 +438,7 @@ void CheckAtan2(TStats& st, double y, double x, uint64_t n) {
     }
   }
   if (n % 64 == 0) {
-    const double acc = crmath::Atan2Accurate(y, x);
+    const double acc = cr::Atan2Accurate(y, x);
     if (!Same(acc, want)) Mismatch(st, Call("accurate atan2", y, x), acc, want);
     ++st.Results;
   }
@@ -420,11 +448,11 @@ void CheckAtan2(TStats& st, double y, double x, uint64_t n) {
 void CheckAcos(TStats& st, double x, uint64_t n) {
   const double want = RefAcos(x);
   for (TKernel k : Kernels()) {
-    const double got = crmath::AcosOn(k, x);
+    const double got = AcosOn(k, x);
     if (!Same(got, want)) Mismatch(st, Call("acos", x), got, want);
     ++st.Results;
     TApprox a;
-    if (n % 16 == 0 && crmath::AcosFast(x, k, a)) {
+    if (n % 16 == 0 && AcosFast(x, k, a)) {
       TMpfr b(60), e(320);
       mpfr_set_d(b, x, MPFR_RNDN);
       mpfr_acos(e, b, MPFR_RNDN);
@@ -432,7 +460,7 @@ void CheckAcos(TStats& st, double x, uint64_t n) {
     }
   }
   if (n % 64 == 0) {
-    const double acc = crmath::AcosAccurate(x);
+    const double acc = cr::AcosAccurate(x);
     if (!Same(acc, want)) Mismatch(st, Call("accurate acos", x), acc, want);
     ++st.Results;
   }
@@ -592,7 +620,7 @@ int main(int argc, char** argv) {
     } else if (!a.empty() && a[0] != '-') {
       count = std::strtoull(a.c_str(), nullptr, 10);
     } else {
-      std::fprintf(stderr, "usage: CrMathCheck [N] [--seed S] | --tables | --near-pi2\n");
+      std::fprintf(stderr, "usage: crmath-mpfr [N] [--seed S] | --tables | --near-pi2\n");
       return 64;
     }
   }
@@ -618,12 +646,12 @@ int main(int argc, char** argv) {
   std::printf("%" PRIu64 " arguments, %" PRIu64 " results checked against MPFR in %.1f s on %u threads: %" PRIu64
               " mismatches; %d wrong table entries\n",
               st.Args.load(), st.Results.load(), secs, threads, st.Mismatches.load(), bad);
-  std::printf("fast paths: %" PRIu64 " of the calls went on to the accurate path\n", crmath::AccurateCalls());
+  std::printf("fast paths: %" PRIu64 " of the calls went on to the accurate path\n", cr::AccurateCalls());
   const char* names[] = {"sin, cos", "atan2", "acos"};
   bool bounds = true;
   for (int f = 0; f < 3; ++f) {
     std::printf("largest error / bound, %-8s plain %.3f", names[f], st.WorstRatio[f][0]);
-    if (crmath::FmaAvailable()) std::printf(", fused %.3f", st.WorstRatio[f][1]);
+    if (cr::FmaAvailable()) std::printf(", fused %.3f", st.WorstRatio[f][1]);
     std::printf("\n");
     bounds = bounds && st.WorstRatio[f][0] <= 1 && st.WorstRatio[f][1] <= 1;
   }

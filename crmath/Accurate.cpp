@@ -15,21 +15,34 @@
 // The published worst cases of these functions in double precision lie no
 // closer to a midpoint between doubles than about 2^-120 of their value:
 // 2^-160 rounds every argument correctly.
+#include <atomic>
 #include <cstdint>
 
-#include "geometry/CrMathArith.h"
-#include "geometry/CrMathDetail.h"
-#include "geometry/CrMathWide.h"
+#include "crmath/Accurate.h"
+#include "crmath/Arith.h"
+#include "crmath/Atan.h"
+#include "crmath/Detail.h"
+#include "crmath/Wide.h"
 
-namespace crmath {
-bool SinCosSpecial(double x, TSinCos& r);
-bool Atan2SpecialCase(double y, double x, double& r);
-bool AcosSpecialCase(double x, double& r);
-}  // namespace crmath
-
+namespace crmath::detail {
 namespace {
 
-using namespace crmath::wide;
+using namespace wide;
+
+std::atomic<uint64_t> accurateCalls{0};
+
+// For the accurate paths: the special cases decided here.
+bool SinCosSpecial(double x, TSinCosPair& r) {
+  const uint64_t ux = Bits(x) & ~kSignBit;
+  if (ux >= kInfBits) {
+    r = {x - x, x - x};
+  } else if (ux < kCosIsOneBelow) {
+    r = {x, 1.0};
+  } else {
+    return false;
+  }
+  return true;
+}
 
 // sin z and cos z for |z| <= 0.8 by their Taylor series, summed until a term
 // falls below 2^-200 of the sum (the series alternate, and their terms fall).
@@ -75,7 +88,7 @@ TMp ReduceQuarter(double x, int& q) {
   const int e = static_cast<int>(ux >> 52) - 1075;
   const uint64_t m = (ux & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
   const int p = e > 0 ? e : 0, t = e > 0 ? 0 : -e;
-  const uint64_t* w = crmath::kInvTwoPi + (p >> 6);
+  const uint64_t* w = kInvTwoPi + (p >> 6);
   const int sh = p & 63;
   uint64_t v[5];  // most significant first
   for (int i = 0; i < 5; ++i) v[i] = sh ? (w[i] << sh) | (w[i + 1] >> (64 - sh)) : w[i];
@@ -123,10 +136,11 @@ TMp ReduceQuarter(double x, int& q) {
 
 }  // namespace
 
-namespace crmath {
+uint64_t AccurateCalls() { return accurateCalls.load(std::memory_order_relaxed); }
 
-TSinCos SinCosAccurate(double x) {
-  TSinCos special;
+TSinCosPair SinCosAccurate(double x) {
+  accurateCalls.fetch_add(1, std::memory_order_relaxed);
+  TSinCosPair special;
   if (SinCosSpecial(x, special)) return special;
   const double ax = x < 0 ? -x : x;
   TMp z;
@@ -155,11 +169,15 @@ TSinCos SinCosAccurate(double x) {
   return {ToDouble(rs), ToDouble(rc)};
 }
 
+double SinAccurate(double x) { return SinCosAccurate(x).Sin; }
+double CosAccurate(double x) { return SinCosAccurate(x).Cos; }
+
 double Atan2Accurate(double y, double x) {
+  accurateCalls.fetch_add(1, std::memory_order_relaxed);
   double r;
-  if (Atan2SpecialCase(y, x, r)) return r;
+  if (Atan2Special(y, x, r)) return r;
   TApprox a;
-  Atan2Fast(y, x, TKernel::Plain, a);
+  plain::Atan2Fast(y, x, a);
   // The angle of (x, |y|) in [0, pi]: x sin t - |y| cos t = rho sin(t - angle).
   TMp th = Add(FromDouble(a.Hi), FromDouble(a.Lo));
   th.Neg = false;
@@ -175,10 +193,11 @@ double Atan2Accurate(double y, double x) {
 }
 
 double AcosAccurate(double x) {
+  accurateCalls.fetch_add(1, std::memory_order_relaxed);
   double r;
-  if (AcosSpecialCase(x, r)) return r;
+  if (AcosSpecial(x, r)) return r;
   TApprox a;
-  AcosFast(x, TKernel::Plain, a);
+  plain::AcosFast(x, a);
   const TMp th = Add(FromDouble(a.Hi), FromDouble(a.Lo));
   const double ax = x < 0 ? -x : x;
   TMp phi = x < 0 ? Sub(Pi(), th) : th;  // acos |x|, in [0, pi / 2]
@@ -202,4 +221,4 @@ double AcosAccurate(double x) {
   return ToDouble(x < 0 ? Sub(Pi(), phi) : phi);
 }
 
-}  // namespace crmath
+}  // namespace crmath::detail

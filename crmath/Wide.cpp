@@ -1,8 +1,9 @@
-#include "geometry/CrMathWide.h"
+#include "crmath/Wide.h"
 
-#include "geometry/CrMathArith.h"
+#include "crmath/Arith.h"
+#include "crmath/Detail.h"
 
-namespace crmath::wide {
+namespace crmath::detail::wide {
 
 // +-L * 2^(exp - 64 n) for the n-limb integer L (l[0] most significant),
 // truncated to 192 bits.
@@ -122,12 +123,6 @@ TMp ApproxDiv(const TMp& a, const TMp& b) {
   return r;
 }
 
-// 2^k for -1074 <= k <= 1023.
-double Pow2(int k) {
-  if (k >= -1022) return FromBits(static_cast<uint64_t>(k + 1023) << 52);
-  return FromBits(uint64_t(1) << (k + 1074));
-}
-
 // Rounded to the nearest double, ties to even, subnormals included.
 double ToDouble(const TMp& a) {
   if (a.Zero()) return a.Neg ? -0.0 : 0.0;
@@ -152,9 +147,9 @@ TMp One() {
 // pi, with its exponent moved for pi / 2 and 2 pi.
 TMp Pi(int twoTo) {
   TMp r;
-  for (int i = 0; i < 3; ++i) r.M[i] = crmath::kPi192[i];
+  for (int i = 0; i < 3; ++i) r.M[i] = kPi[i];
   r.Exp = 2 + twoTo;
   return r;
 }
 
-}  // namespace crmath::wide
+}  // namespace crmath::detail::wide

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace crmath::wide {
+namespace crmath::detail::wide {
 
 // +-M * 2^(Exp - 192), M[0] most significant with its top bit set; zero when
 // M[0] is 0.
@@ -31,4 +31,4 @@ double ToDouble(const TMp& a);  // rounded to the nearest double, ties to even, 
 TMp One();
 TMp Pi(int twoTo = 0);  // pi * 2^twoTo
 
-}  // namespace crmath::wide
+}  // namespace crmath::detail::wide
