@@ -8,8 +8,7 @@
 
 namespace crmath::detail::wide {
 
-TLimbs::TLimbs(int n)
-    : n_(n), in_{}, heap_(n > kInPlace ? new uint64_t[static_cast<size_t>(n)]() : nullptr) {}
+TLimbs::TLimbs(int n) : n_(n), in_{}, heap_(n > kInPlace ? new uint64_t[static_cast<size_t>(n)]() : nullptr) {}
 TLimbs::TLimbs(const TLimbs& o) : TLimbs(o.n_) { std::copy_n(o.Data(), n_, Data()); }
 TLimbs::TLimbs(TLimbs&& o) noexcept : n_(o.n_), heap_(std::move(o.heap_)) { std::copy_n(o.in_, kInPlace, in_); }
 TLimbs& TLimbs::operator=(const TLimbs& o) {
@@ -217,7 +216,7 @@ void InvTwoPiWords(int first, int count, uint64_t* out) {
 
 double ToDouble(const TMp& a) {
   if (a.Zero()) return a.Neg ? -0.0 : 0.0;
-  const int e = a.Exp - 1;  // a lies in [2^e, 2^(e+1))
+  const int e = a.Exp - 1;                      // a lies in [2^e, 2^(e+1))
   const int keep = e >= -1022 ? 53 : 1075 + e;  // significant bits kept
   double r = 0;
   if (keep >= 0) {
@@ -244,9 +243,7 @@ bool RoundsAlike(const TMp& a, int errExp, double& out) {
   const int e = a.Exp - 1, lsb = e >= -1022 ? e - 52 : -1074;
   const int first = e - lsb + 1, last = e - errExp - 1;
   if (first < 0) return false;
-  auto bit = [&a](int i) -> uint64_t {
-    return i < 64 * a.Limbs() ? (a.M[i >> 6] >> (63 - (i & 63))) & 1 : 0;
-  };
+  auto bit = [&a](int i) -> uint64_t { return i < 64 * a.Limbs() ? (a.M[i >> 6] >> (63 - (i & 63))) & 1 : 0; };
   const uint64_t h = bit(first);
   for (int i = first + 1; i <= last; ++i)
     if (bit(i) == h) return true;

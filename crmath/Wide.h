@@ -1,9 +1,9 @@
 // The wide arithmetic of CrMath's accurate paths: binary floating point with
 // a significand of n limbs of 64 bits, any n >= 2, truncated after every
-// operation. With u = 2^(1 - 64 n): a product or a quotient by a small
-// integer errs by less than u of its result; a sum by less than u of its
-// result plus 2^-64 u of its larger operand; Div by less than 3.5 u of its
-// result, Sqrt by less than 3 u.
+// operation. With u = 2^(1 - 64 n): a product errs by less than u of its
+// result, a quotient by a small integer by less than 1.01 u; a sum by less
+// than u of its result plus 2^-64 u of its larger operand; Div by less than
+// 3.5 u of its result, Sqrt by less than 3 u.
 #pragma once
 
 #include <cstdint>

@@ -65,7 +65,8 @@ void CheckBuilds(TStats& st, const TCall& c, double want, double want2, bool bou
     cr::TApprox a, a2;
     bool fast;
     if (c.Kind == TKind::SinCos) {
-      const double s = fma ? cr::fma::Sin(c.X) : cr::plain::Sin(c.X), co = fma ? cr::fma::Cos(c.X) : cr::plain::Cos(c.X);
+      const double s = fma ? cr::fma::Sin(c.X) : cr::plain::Sin(c.X),
+                   co = fma ? cr::fma::Cos(c.X) : cr::plain::Cos(c.X);
       const cr::TSinCosPair p = fma ? cr::fma::SinCos(c.X) : cr::plain::SinCos(c.X);
       if (!Same(s, want) || !Same(p.Sin, want)) Mismatch(st, "sin", c, Same(s, want) ? p.Sin : s, want);
       if (!Same(co, want2) || !Same(p.Cos, want2)) Mismatch(st, "cos", c, Same(co, want2) ? p.Cos : co, want2);
@@ -164,7 +165,8 @@ void Report(const char* phase, TStats& st, const uint64_t (&before)[3][cr::kCoun
     for (int l = 0; l < cr::kCountedLevels; ++l) sum += acc[l] = AccurateTotal(f, l) - before[f][l];
     std::printf("  %-8s %10" PRIu64 " calls: %10" PRIu64 " fast, %8" PRIu64 " accurate (at 192 bits %" PRIu64
                 ", 384 %" PRIu64 ", 768 %" PRIu64 ", more %" PRIu64 "); %" PRIu64 " results wrong\n",
-                kNames[f], st.Calls[f].load(), st.Calls[f] - sum, sum, acc[0], acc[1], acc[2], acc[3], st.Wrong[f].load());
+                kNames[f], st.Calls[f].load(), st.Calls[f] - sum, sum, acc[0], acc[1], acc[2], acc[3],
+                st.Wrong[f].load());
   }
 }
 
@@ -246,9 +248,11 @@ int main(int argc, char** argv) {
     Check(tough, MakeHard(static_cast<THardKind>(n % kHardKinds), i, seed ^ (n * 0x2545f4914f6cdd1d)), true, level);
   });
   for (const double x : kWorstSin)
-    for (int k = -2; k <= 2; ++k) Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
+    for (int k = -2; k <= 2; ++k)
+      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
   for (const double x : kWorstCos)
-    for (int k = -2; k <= 2; ++k) Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
+    for (int k = -2; k <= 2; ++k)
+      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
   Report("hard", tough, before);
 
   mpfr_free_cache();
@@ -261,7 +265,9 @@ int main(int argc, char** argv) {
     for (int l = 0; l < cr::kCountedLevels; ++l) reached += AccurateTotal(f, l) - before[f][l];
   }
   const bool hardEnough = reached * 4 >= calls;
-  if (!hardEnough) std::printf("the hard arguments sent only %" PRIu64 " of %" PRIu64 " calls to the accurate paths\n", reached, calls);
+  if (!hardEnough)
+    std::printf("the hard arguments sent only %" PRIu64 " of %" PRIu64 " calls to the accurate paths\n", reached,
+                calls);
   const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   std::printf("%.1f s on %u threads\n", secs, std::max(1u, std::thread::hardware_concurrency()));
   return random.Mismatches == 0 && tough.Mismatches == 0 && badTables == 0 && bounds && hardEnough ? 0 : 1;

@@ -1,10 +1,9 @@
-#include "crmath/mpfr/Args.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "crmath/mpfr/Args.h"
 #include "crmath/mpfr/Mpfr.h"
 
 namespace mpfrcheck {
@@ -32,7 +31,8 @@ double Nearest(mpfr_ptr v, int k) {
 // tiny fraction of the gap 2^-53 for small x. All j below 2^11 (x up to
 // 2^-20), then j up to 2^40.
 TCall CosNearOne(uint64_t i, uint64_t r) {
-  const double j = i < 2048 ? static_cast<double>(i) : std::floor(std::ldexp(1 + Unit(r), 11 + static_cast<int>(Next(r) % 29)));
+  const double j =
+      i < 2048 ? static_cast<double>(i) : std::floor(std::ldexp(1 + Unit(r), 11 + static_cast<int>(Next(r) % 29)));
   TMpfr m(128), x(128);
   mpfr_set_d(m, 2 * j + 1, MPFR_RNDN);
   mpfr_div_2ui(m, m, 54, MPFR_RNDN);
@@ -91,8 +91,8 @@ TCall AcosNearHalfPi(uint64_t r) {
 // together by a power of two, and y of either sign.
 TCall Atan2NearMidpoint(uint64_t r) {
   // m: 2^-30 to pi / 2 spread over the binades, or up to pi
-  const double v = Next(r) % 3 ? std::ldexp(1 + Unit(r), -static_cast<int>(Next(r) % 31)) * 0.785
-                               : 1.5708 + Unit(r) * 1.5707;
+  const double v =
+      Next(r) % 3 ? std::ldexp(1 + Unit(r), -static_cast<int>(Next(r) % 31)) * 0.785 : 1.5708 + Unit(r) * 1.5707;
   TMpfr m(320), t(320), frac(320), a(320);
   mpfr_set_d(m, v, MPFR_RNDN);
   mpfr_set_d(t, std::ldexp(1.0, std::ilogb(v) - 53), MPFR_RNDN);  // half a gap
@@ -149,8 +149,8 @@ TCall MakeHard(THardKind kind, uint64_t i, uint64_t r) {
 // [2^-25, 1.5707]. The sine of 0x1.598bae9e632f6p-7 and the cosine of
 // 0x1.6b8a6273d7c21p+0 lie within 2^-112.4 and 2^-107.6 of themselves from a
 // midpoint, the others as near a double.
-const double kWorstSin[5] = {0x1.e0000000001c2p-20, 0x1.598bae9e632f6p-7, 0x1.fe767739d0f6dp-2,
-                             0x1.921fb54442d18p+0, 0x1.6756745770a51p+1};
+const double kWorstSin[5] = {0x1.e0000000001c2p-20, 0x1.598bae9e632f6p-7, 0x1.fe767739d0f6dp-2, 0x1.921fb54442d18p+0,
+                             0x1.6756745770a51p+1};
 const double kWorstCos[6] = {0x1.8000000000009p-23, 0x1.8000000000024p-22, 0x1.2000000000f30p-18,
                              0x1.06b505550e6b2p-9,  0x1.97ccd3d2c438fp-6,  0x1.6b8a6273d7c21p+0};
 

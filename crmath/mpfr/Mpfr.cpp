@@ -18,8 +18,9 @@ double Rounded(F f) {
   return d;
 }
 
-// The wide number exactly, in r of at least its precision: limb by limb, in
-// halves (unsigned long may be 32 bits).
+}  // namespace
+
+// Limb by limb, in halves (unsigned long may be 32 bits).
 void SetWide(const crmath::detail::wide::TMp& a, mpfr_ptr r) {
   mpfr_set_zero(r, 1);
   TMpfr half(64);
@@ -31,8 +32,6 @@ void SetWide(const crmath::detail::wide::TMp& a, mpfr_ptr r) {
     }
   if (a.Neg) mpfr_neg(r, r, MPFR_RNDN);
 }
-
-}  // namespace
 
 void Exact(TFn f, double a, double b, mpfr_ptr r) {
   TMpfr x, y;

@@ -41,6 +41,9 @@ double RefCos(double x);
 double RefAtan2(double y, double x);
 double RefAcos(double x);
 
+// The wide number exactly, in r of at least its precision.
+void SetWide(const crmath::detail::wide::TMp& a, mpfr_ptr r);
+
 // The exact values to prec bits, in r (of that precision).
 enum class TFn { Sin, Cos, Atan2, Acos };
 void Exact(TFn f, double a, double b, mpfr_ptr r);

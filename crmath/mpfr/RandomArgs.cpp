@@ -39,9 +39,9 @@ struct TGen {
 };
 
 // The special values every function must get right.
-const double kSpecials[] = {0.0,     -0.0,    0x1p-1074, -0x1p-1074, 0x1p-1022, 0x1.8p-1022, 1.0,
-                            -1.0,    0.5,     -0.5,      2.0,        0x1p1023,  -0x1p1023,  0x1.fffffffffffffp1023,
-                            INFINITY, -INFINITY, NAN,    0x1p-26,    0x1p-27,   0x1p14,     -0x1p-26};
+const double kSpecials[] = {0.0,      -0.0,      0x1p-1074, -0x1p-1074, 0x1p-1022, 0x1.8p-1022, 1.0,
+                            -1.0,     0.5,       -0.5,      2.0,        0x1p1023,  -0x1p1023,   0x1.fffffffffffffp1023,
+                            INFINITY, -INFINITY, NAN,       0x1p-26,    0x1p-27,   0x1p14,      -0x1p-26};
 
 constexpr double kPi = std::numbers::pi;
 

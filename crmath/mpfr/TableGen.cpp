@@ -2,8 +2,10 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <vector>
 
 #include "crmath/Detail.h"
+#include "crmath/Wide.h"
 #include "crmath/mpfr/Mpfr.h"
 
 namespace mpfrcheck {
@@ -129,8 +131,8 @@ void PrintTables(const TTables& t) {
     std::printf("    {%a, %a, %a, %a, %a, %a, %a, %a},\n", e[0], e[1], e[2], e[3], e[4], e[5], e[6], e[7]);
   std::printf("};\n\nconst double kAtanTable[kAtanSteps + 1][11] = {\n");
   for (const auto& e : t.Atan)
-    std::printf("    {%a, %a, %a, %a, %a, %a, %a, %a, %a, %a, %a},\n", e[0], e[1], e[2], e[3], e[4], e[5],
-                e[6], e[7], e[8], e[9], e[10]);
+    std::printf("    {%a, %a, %a, %a, %a, %a, %a, %a, %a, %a, %a},\n", e[0], e[1], e[2], e[3], e[4], e[5], e[6], e[7],
+                e[8], e[9], e[10]);
   std::printf("};\n\nconst uint64_t kPi[kPiWords] = {\n");
   PrintWords(t.Pi, cr::kPiWords);
   std::printf("};\n\n}  // namespace crmath::detail\n");
@@ -160,9 +162,50 @@ int CheckTables(const TTables& t) {
   return bad;
 }
 
+// pi, and words of 1 / (2 pi), as the accurate paths compute them past the
+// tables: within the bounds Wide.h gives.
+int CheckBeyondTables() {
+  int bad = 0;
+  for (const int n : {7, 12, 24, 48}) {
+    TMpfr pi(64 * n + 128), d(64 * n + 192);
+    mpfr_const_pi(pi, MPFR_RNDN);
+    SetWide(cr::wide::Pi(n), d);
+    mpfr_sub(d, d, pi, MPFR_RNDN);
+    mpfr_div(d, d, pi, MPFR_RNDN);
+    mpfr_abs(d, d, MPFR_RNDN);
+    if (mpfr_cmp_ui_2exp(d, 1, 1 - 64 * n) > 0) ++bad, std::printf("pi at %d limbs wrong\n", n);
+  }
+  for (const int first : {0, 8, 15})
+    for (const int count : {10, 40}) {
+      std::vector<uint64_t> w(static_cast<size_t>(count));
+      cr::wide::InvTwoPiWords(first, count, w.data());
+      // the words against frac(2^(64 first) / (2 pi)), modulo 1
+      const mpfr_prec_t prec = 64 * (first + count) + 256;
+      TMpfr t(prec), v(prec), word(prec);
+      mpfr_const_pi(t, MPFR_RNDN);
+      mpfr_ui_div(t, 1, t, MPFR_RNDN);
+      mpfr_mul_2si(t, t, 64 * first - 1, MPFR_RNDN);
+      mpfr_frac(t, t, MPFR_RNDN);
+      mpfr_set_zero(v, 1);
+      for (int i = 0; i < count; ++i) {
+        mpfr_set_ui(word, static_cast<unsigned long>(w[static_cast<size_t>(i)] >> 32), MPFR_RNDN);
+        mpfr_mul_2ui(word, word, 32, MPFR_RNDN);
+        mpfr_add_ui(word, word, static_cast<unsigned long>(w[static_cast<size_t>(i)] & 0xffffffffu), MPFR_RNDN);
+        mpfr_mul_2si(word, word, -64 * (i + 1), MPFR_RNDN);
+        mpfr_add(v, v, word, MPFR_RNDN);
+      }
+      mpfr_sub(v, v, t, MPFR_RNDN);
+      mpfr_abs(v, v, MPFR_RNDN);
+      if (mpfr_cmp_d(v, 0.5) > 0) mpfr_ui_sub(v, 1, v, MPFR_RNDN);
+      if (mpfr_cmp_ui_2exp(v, 1, -64 * count) > 0)
+        ++bad, std::printf("1 / (2 pi) words %d to %d wrong\n", first, first + count);
+    }
+  return bad;
+}
+
 }  // namespace
 
 void PrintTables() { PrintTables(ComputeTables()); }
-int CheckTables() { return CheckTables(ComputeTables()); }
+int CheckTables() { return CheckTables(ComputeTables()) + CheckBeyondTables(); }
 
 }  // namespace mpfrcheck

@@ -6,8 +6,9 @@ namespace mpfrcheck {
 
 // Prints crmath/Tables.cpp.
 void PrintTables();
-// The count of the library's table entries that differ from MPFR's, each
-// printed.
+// The count of the library's table entries that differ from MPFR's, and of
+// its constants computed past the tables that stray beyond their bounds,
+// each printed.
 int CheckTables();
 
 }  // namespace mpfrcheck
