@@ -4,12 +4,11 @@
 // paths, taken one precision at a time, by no more than theirs, and round
 // where they say they can as MPFR does. On random arguments of many kinds,
 // and on hard ones that the fast paths cannot round (Args.h).
-//   crmath-mpfr [--short] [N] [--seed S]   N random arguments (default
-//                                          1,500,000: some 4 million calls)
-//                                          and 60,000 hard ones; --short a
-//                                          tenth of each
-//   crmath-mpfr --tables                   prints crmath/Tables.cpp
-//   crmath-mpfr --near-pi2                 the search behind kNearPi2
+//   crmath-mpfr [--short] [N] [--hard H] [--seed S]
+//       N random arguments (default 1,500,000: some 4 million calls) and H
+//       hard ones (default 60,000); --short a tenth of each
+//   crmath-mpfr --tables     prints crmath/Tables.cpp
+//   crmath-mpfr --near-pi2   the search behind kNearPi2
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -209,12 +208,14 @@ int main(int argc, char** argv) {
     }
     if (a == "--short") {
       count /= 10, hard /= 10;
+    } else if (a == "--hard" && i + 1 < argc) {
+      hard = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--seed" && i + 1 < argc) {
       seed = std::strtoull(argv[++i], nullptr, 10);
     } else if (!a.empty() && a[0] != '-') {
       count = std::strtoull(a.c_str(), nullptr, 10);
     } else {
-      std::fprintf(stderr, "usage: crmath-mpfr [--short] [N] [--seed S] | --tables | --near-pi2\n");
+      std::fprintf(stderr, "usage: crmath-mpfr [--short] [N] [--hard H] [--seed S] | --tables | --near-pi2\n");
       return 64;
     }
   }
