@@ -15,6 +15,8 @@
 namespace {
 
 namespace cr = crmath::detail;
+using Plain = cr::TBuild<false>;
+using Fused = cr::TBuild<true>;
 
 // 4096 arguments, so that neither the branches nor the table lookups repeat.
 std::vector<double> Args(double lo, double hi, unsigned seed) {
@@ -42,11 +44,11 @@ void BM_SinCos_Cr(benchmark::State& s) {
   Loop(s, kAngles, [](double x) { return CrSinCos(x).Sin; });
 }
 void BM_SinCos_CrPlain(benchmark::State& s) {
-  Loop(s, kAngles, [](double x) { return cr::plain::SinCos(x).Sin; });
+  Loop(s, kAngles, [](double x) { return Plain::SinCos(x).Sin; });
 }
 void BM_SinCos_CrFused(benchmark::State& s) {
   if (!cr::FmaAvailable()) return s.SkipWithError("no FMA");
-  Loop(s, kAngles, [](double x) { return cr::fma::SinCos(x).Sin; });
+  Loop(s, kAngles, [](double x) { return Fused::SinCos(x).Sin; });
 }
 void BM_SinCosHuge_System(benchmark::State& s) {
   Loop(s, kHuge, [](double x) { return std::sin(x) + std::cos(x); });
@@ -64,7 +66,7 @@ void BM_Atan2_Cr(benchmark::State& s) {
 }
 void BM_Atan2_CrPlain(benchmark::State& s) {
   size_t j = 0;
-  Loop(s, kX, [&j](double x) { return cr::plain::Atan2(kY[j++ & 4095], x); });
+  Loop(s, kX, [&j](double x) { return Plain::Atan2(kY[j++ & 4095], x); });
 }
 void BM_Acos_System(benchmark::State& s) {
   Loop(s, kCos, [](double x) { return std::acos(x); });

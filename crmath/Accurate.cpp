@@ -226,7 +226,7 @@ void SinCosAt(double x, int level, TWide& s, TWide& c) {
 TWide Atan2At(double y, double x, int level) {
   const int n = Limbs(level);
   TApprox a;
-  plain::Atan2Fast(y, x, a);
+  TBuild<false>::Atan2Fast(y, x, a);
   const double sy = y < 0 ? -1 : 1;  // the angle of (x, |y|)
   const TMp t = Add(FromDouble(sy * a.Hi, n), FromDouble(sy * a.Lo, n));
   TWide r = AngleOf(FromDouble(x, n), FromDouble(Abs(y), n), t, ExpAbove(a.Err));
@@ -237,7 +237,7 @@ TWide Atan2At(double y, double x, int level) {
 TWide AcosAt(double x, int level) {
   const int n = Limbs(level);
   TApprox a;
-  plain::AcosFast(x, a);
+  TBuild<false>::AcosFast(x, a);
   const TMp X = FromDouble(x, n), Y = Sqrt(Sub(One(n), Mul(X, X)));
   TWide r = AngleOf(X, Y, Add(FromDouble(a.Hi, n), FromDouble(a.Lo, n)), ExpAbove(a.Err));
   r.ErrExp = std::max(r.ErrExp, ErrExp(r.Value, 4, INT32_MIN / 2) - 1) + 1;

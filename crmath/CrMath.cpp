@@ -62,27 +62,19 @@ const bool useFma = DetectFma();
 
 bool FmaAvailable() { return useFma; }
 
-namespace plain {
+template struct TBuild<false>;
 
-double Sin(double x) { return SinImpl<false>(x); }
-double Cos(double x) { return CosImpl<false>(x); }
-TSinCosPair SinCos(double x) { return SinCosImpl<false>(x); }
-double Atan2(double y, double x) { return Atan2Impl<false>(y, x); }
-double Acos(double x) { return AcosImpl<false>(x); }
-bool SinCosFast(double x, TApprox& s, TApprox& c) { return SinCosFastImpl<false>(x, s, c); }
-bool Atan2Fast(double y, double x, TApprox& a) { return Atan2FastImpl<false>(y, x, a); }
-bool AcosFast(double x, TApprox& a) { return AcosFastImpl<false>(x, a); }
-
-}  // namespace plain
 }  // namespace crmath::detail
 
 namespace cr = crmath::detail;
+using Plain = cr::TBuild<false>;
+using Fused = cr::TBuild<true>;
 
-double CrSin(double x) { return cr::useFma ? cr::fma::Sin(x) : cr::plain::Sin(x); }
-double CrCos(double x) { return cr::useFma ? cr::fma::Cos(x) : cr::plain::Cos(x); }
+double CrSin(double x) { return cr::useFma ? Fused::Sin(x) : Plain::Sin(x); }
+double CrCos(double x) { return cr::useFma ? Fused::Cos(x) : Plain::Cos(x); }
 TSinCos CrSinCos(double x) {
-  const cr::TSinCosPair r = cr::useFma ? cr::fma::SinCos(x) : cr::plain::SinCos(x);
+  const cr::TSinCosPair r = cr::useFma ? Fused::SinCos(x) : Plain::SinCos(x);
   return {r.Sin, r.Cos};
 }
-double CrAtan2(double y, double x) { return cr::useFma ? cr::fma::Atan2(y, x) : cr::plain::Atan2(y, x); }
-double CrAcos(double x) { return cr::useFma ? cr::fma::Acos(x) : cr::plain::Acos(x); }
+double CrAtan2(double y, double x) { return cr::useFma ? Fused::Atan2(y, x) : Plain::Atan2(y, x); }
+double CrAcos(double x) { return cr::useFma ? Fused::Acos(x) : Plain::Acos(x); }

@@ -18,33 +18,27 @@ struct TSinCosPair {
   double Sin, Cos;
 };
 
-// The fast paths are built twice: plain, with plain double arithmetic for
-// every x86-64 (CrMath.cpp), and fma, with fused multiply-adds for processors
-// that have them (Fma.cpp). Each offers the whole functions, and the fast
-// path alone with its error bound: false where the argument is decided
-// without it (zeros, infinities, NaN, the tiny arguments and ratios that
-// round directly).
-namespace plain {
-double Sin(double x);
-double Cos(double x);
-TSinCosPair SinCos(double x);
-double Atan2(double y, double x);
-double Acos(double x);
-bool SinCosFast(double x, TApprox& s, TApprox& c);
-bool Atan2Fast(double y, double x, TApprox& a);
-bool AcosFast(double x, TApprox& a);
-}  // namespace plain
-namespace fma {
-double Sin(double x);
-double Cos(double x);
-TSinCosPair SinCos(double x);
-double Atan2(double y, double x);
-double Acos(double x);
-bool SinCosFast(double x, TApprox& s, TApprox& c);
-bool Atan2Fast(double y, double x, TApprox& a);
-bool AcosFast(double x, TApprox& a);
-}  // namespace fma
-// Whether the public functions take the fma build.
+// The fast paths are built twice: TBuild<false> with plain double arithmetic
+// for every x86-64 (CrMath.cpp), TBuild<true> with fused multiply-adds for
+// processors that have them (Fma.cpp); each unit instantiates its own from
+// Kernel.h, and no other. Each offers the whole functions, and the fast path
+// alone with its error bound: false where the argument is decided without it
+// (zeros, infinities, NaN, the tiny arguments and ratios that round
+// directly).
+template <bool kFma>
+struct TBuild {
+  static double Sin(double x);
+  static double Cos(double x);
+  static TSinCosPair SinCos(double x);
+  static double Atan2(double y, double x);
+  static double Acos(double x);
+  static bool SinCosFast(double x, TApprox& s, TApprox& c);
+  static bool Atan2Fast(double y, double x, TApprox& a);
+  static bool AcosFast(double x, TApprox& a);
+};
+extern template struct TBuild<false>;
+extern template struct TBuild<true>;
+// Whether the public functions take TBuild<true>.
 bool FmaAvailable();
 
 // The accurate paths (Accurate.cpp), for the arguments the fast paths cannot

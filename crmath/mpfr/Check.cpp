@@ -30,6 +30,8 @@ namespace {
 
 using namespace mpfrcheck;
 namespace cr = crmath::detail;
+using Plain = cr::TBuild<false>;
+using Fused = cr::TBuild<true>;
 
 constexpr int kLevels = 5;  // the accurate paths' levels checked, 192 to 3072 bits
 const char* const kNames[] = {"sin, cos", "atan2", "acos"};
@@ -64,23 +66,23 @@ void CheckBuilds(TStats& st, const TCall& c, double want, double want2, bool bou
     cr::TApprox a, a2;
     bool fast;
     if (c.Kind == TKind::SinCos) {
-      const double s = fma ? cr::fma::Sin(c.X) : cr::plain::Sin(c.X),
-                   co = fma ? cr::fma::Cos(c.X) : cr::plain::Cos(c.X);
-      const cr::TSinCosPair p = fma ? cr::fma::SinCos(c.X) : cr::plain::SinCos(c.X);
+      const double s = fma ? Fused::Sin(c.X) : Plain::Sin(c.X),
+                   co = fma ? Fused::Cos(c.X) : Plain::Cos(c.X);
+      const cr::TSinCosPair p = fma ? Fused::SinCos(c.X) : Plain::SinCos(c.X);
       if (!Same(s, want) || !Same(p.Sin, want)) Mismatch(st, "sin", c, Same(s, want) ? p.Sin : s, want);
       if (!Same(co, want2) || !Same(p.Cos, want2)) Mismatch(st, "cos", c, Same(co, want2) ? p.Cos : co, want2);
       st.Results += 4, st.Calls[f] += 3;
-      fast = bound && (fma ? cr::fma::SinCosFast(c.X, a, a2) : cr::plain::SinCosFast(c.X, a, a2));
+      fast = bound && (fma ? Fused::SinCosFast(c.X, a, a2) : Plain::SinCosFast(c.X, a, a2));
     } else if (c.Kind == TKind::Atan2) {
-      const double r = fma ? cr::fma::Atan2(c.Y, c.X) : cr::plain::Atan2(c.Y, c.X);
+      const double r = fma ? Fused::Atan2(c.Y, c.X) : Plain::Atan2(c.Y, c.X);
       if (!Same(r, want)) Mismatch(st, "atan2", c, r, want);
       ++st.Results, ++st.Calls[f];
-      fast = bound && (fma ? cr::fma::Atan2Fast(c.Y, c.X, a) : cr::plain::Atan2Fast(c.Y, c.X, a));
+      fast = bound && (fma ? Fused::Atan2Fast(c.Y, c.X, a) : Plain::Atan2Fast(c.Y, c.X, a));
     } else {
-      const double r = fma ? cr::fma::Acos(c.X) : cr::plain::Acos(c.X);
+      const double r = fma ? Fused::Acos(c.X) : Plain::Acos(c.X);
       if (!Same(r, want)) Mismatch(st, "acos", c, r, want);
       ++st.Results, ++st.Calls[f];
-      fast = bound && (fma ? cr::fma::AcosFast(c.X, a) : cr::plain::AcosFast(c.X, a));
+      fast = bound && (fma ? Fused::AcosFast(c.X, a) : Plain::AcosFast(c.X, a));
     }
     if (!fast) continue;
     TMpfr e(320);
@@ -108,9 +110,9 @@ void CheckWide(TStats& st, const TCall& c, TFn fn, int level, const cr::TWide& w
 // The accurate paths at levels 0 to maxLevel, where the fast path runs.
 void CheckLevels(TStats& st, const TCall& c, double want, double want2, int maxLevel) {
   cr::TApprox a, a2;
-  const bool fast = c.Kind == TKind::SinCos  ? cr::plain::SinCosFast(c.X, a, a2)
-                    : c.Kind == TKind::Atan2 ? cr::plain::Atan2Fast(c.Y, c.X, a)
-                                             : cr::plain::AcosFast(c.X, a);
+  const bool fast = c.Kind == TKind::SinCos  ? Plain::SinCosFast(c.X, a, a2)
+                    : c.Kind == TKind::Atan2 ? Plain::Atan2Fast(c.Y, c.X, a)
+                                             : Plain::AcosFast(c.X, a);
   for (int level = 0; fast && level <= maxLevel; ++level) {
     if (c.Kind == TKind::SinCos) {
       cr::TWide s, co;
