@@ -4,24 +4,16 @@
 
 #include <mpfr.h>
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "crmath/Accurate.h"
 #include "crmath/Detail.h"
 
 namespace mpfrcheck {
 
-inline uint64_t Bits(double x) {
-  uint64_t u;
-  std::memcpy(&u, &x, sizeof u);
-  return u;
-}
-inline double FromBits(uint64_t u) {
-  double x;
-  std::memcpy(&x, &u, sizeof x);
-  return x;
-}
+inline uint64_t Bits(double x) { return std::bit_cast<uint64_t>(x); }
+inline double FromBits(uint64_t u) { return std::bit_cast<double>(u); }
 // The same bits, or both NaN.
 inline bool Same(double a, double b) { return Bits(a) == Bits(b) || (a != a && b != b); }
 
