@@ -6,7 +6,8 @@
 // and on hard ones that the fast paths cannot round (Args.h).
 //   crmath-mpfr [--short] [N] [--hard H] [--seed S]
 //       N random arguments (default 1,500,000: some 4 million calls) and H
-//       hard ones (default 60,000); --short a tenth of each
+//       hard ones (default 60,000); --short a tenth of each, and the
+//       accurate paths up to 768 bits, not 3072
 //   crmath-mpfr --tables     prints crmath/Tables.cpp
 //   crmath-mpfr --near-pi2   the search behind kNearPi2
 #include <algorithm>
@@ -198,6 +199,7 @@ bool Bounds(TStats& random, TStats& hard) {
 
 int main(int argc, char** argv) {
   uint64_t count = 1500000, hard = 60000, seed = 20240611;
+  int top = 4;  // the widest level checked
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--tables") {
@@ -209,7 +211,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (a == "--short") {
-      count /= 10, hard /= 10;
+      count /= 10, hard /= 10, top = 2;
     } else if (a == "--hard" && i + 1 < argc) {
       hard = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--seed" && i + 1 < argc) {
@@ -227,7 +229,7 @@ int main(int argc, char** argv) {
 
   // Random arguments, each kind alike (n % 10 is the kind): the fast path's
   // bound every 8th, the accurate paths at 192 bits every 32nd, up to 768
-  // bits every 1024th, to 3072 every 16384th.
+  // bits every 1024th, to 3072 every 16384th (short: 768).
   uint64_t before[3][cr::kCountedLevels];
   TStats random;
   Snapshot(before);
@@ -235,27 +237,27 @@ int main(int argc, char** argv) {
     TCall calls[kMaxCalls];
     const int k = RandomCalls(n, seed, calls);
     const uint64_t i = n / 10;
-    const int level = i % 16384 == 0 ? 4 : i % 1024 == 0 ? 2 : i % 32 == 0 ? 0 : -1;
+    const int level = i % 16384 == 0 ? top : i % 1024 == 0 ? 2 : i % 32 == 0 ? 0 : -1;
     for (int j = 0; j < k; ++j) Check(random, calls[j], i % 8 == 0, level);
   });
   Report("random", random, before);
 
   // Hard arguments, each kind alike (n % kHardKinds is the kind), and the
   // published worst cases with their neighbours: every bound, the accurate
-  // paths up to 768 bits every 16th, to 3072 every 256th.
+  // paths up to 768 bits every 16th, to 3072 every 256th (short: 768).
   TStats tough;
   Snapshot(before);
   ParallelFor(hard, [&](uint64_t n) {
     const uint64_t i = n / kHardKinds;
-    const int level = i % 256 == 0 ? 4 : i % 16 == 0 ? 2 : 0;
+    const int level = i % 256 == 0 ? top : i % 16 == 0 ? 2 : 0;
     Check(tough, MakeHard(static_cast<THardKind>(n % kHardKinds), i, seed ^ (n * 0x2545f4914f6cdd1d)), true, level);
   });
   for (const double x : kWorstSin)
     for (int k = -2; k <= 2; ++k)
-      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
+      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, top);
   for (const double x : kWorstCos)
     for (int k = -2; k <= 2; ++k)
-      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, 4);
+      Check(tough, {TKind::SinCos, 0, FromBits(Bits(x) + static_cast<uint64_t>(k))}, true, top);
   Report("hard", tough, before);
 
   mpfr_free_cache();
