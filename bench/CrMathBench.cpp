@@ -9,11 +9,14 @@
 #include <random>
 #include <vector>
 
-#include "geometry/CrMathDetail.h"
+#include "crmath/CrMath.h"
+#include "crmath/Detail.h"
 
 namespace {
 
-using crmath::TKernel;
+namespace cr = crmath::detail;
+using Plain = cr::TBuild<false>;
+using Fused = cr::TBuild<true>;
 
 // 4096 arguments, so that neither the branches nor the table lookups repeat.
 std::vector<double> Args(double lo, double hi, unsigned seed) {
@@ -41,11 +44,11 @@ void BM_SinCos_Cr(benchmark::State& s) {
   Loop(s, kAngles, [](double x) { return CrSinCos(x).Sin; });
 }
 void BM_SinCos_CrPlain(benchmark::State& s) {
-  Loop(s, kAngles, [](double x) { return crmath::SinCosOn(TKernel::Plain, x).Sin; });
+  Loop(s, kAngles, [](double x) { return Plain::SinCos(x).Sin; });
 }
 void BM_SinCos_CrFused(benchmark::State& s) {
-  if (!crmath::FmaAvailable()) return s.SkipWithError("no FMA");
-  Loop(s, kAngles, [](double x) { return crmath::SinCosOn(TKernel::Fma, x).Sin; });
+  if (!cr::FmaAvailable()) return s.SkipWithError("no FMA");
+  Loop(s, kAngles, [](double x) { return Fused::SinCos(x).Sin; });
 }
 void BM_SinCosHuge_System(benchmark::State& s) {
   Loop(s, kHuge, [](double x) { return std::sin(x) + std::cos(x); });
@@ -63,7 +66,7 @@ void BM_Atan2_Cr(benchmark::State& s) {
 }
 void BM_Atan2_CrPlain(benchmark::State& s) {
   size_t j = 0;
-  Loop(s, kX, [&j](double x) { return crmath::Atan2On(TKernel::Plain, kY[j++ & 4095], x); });
+  Loop(s, kX, [&j](double x) { return Plain::Atan2(kY[j++ & 4095], x); });
 }
 void BM_Acos_System(benchmark::State& s) {
   Loop(s, kCos, [](double x) { return std::acos(x); });
@@ -73,11 +76,11 @@ void BM_Acos_Cr(benchmark::State& s) {
 }
 // What a call costs when the fast path cannot decide.
 void BM_Accurate_SinCos(benchmark::State& s) {
-  Loop(s, kAngles, [](double x) { return crmath::SinCosAccurate(x).Sin; });
+  Loop(s, kAngles, [](double x) { return cr::SinCosAccurate(x).Sin; });
 }
 void BM_Accurate_Atan2(benchmark::State& s) {
   size_t j = 0;
-  Loop(s, kX, [&j](double x) { return crmath::Atan2Accurate(kY[j++ & 4095], x); });
+  Loop(s, kX, [&j](double x) { return cr::Atan2Accurate(kY[j++ & 4095], x); });
 }
 
 }  // namespace

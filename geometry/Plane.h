@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "geometry/CrMath.h"
+#include "crmath/CrMath.h"
 
 // Every geometric comparison of the division: coinciding points (each
 // coordinate on its own, the bound included), a flatness of 1, collinearity

@@ -1,13 +1,14 @@
 // The fast paths of the arctangent and the arccosine, and the special
-// arguments of both, on either kernel (CrMathArith.h); the method is described
-// in CrMath.cpp.
+// arguments of both, on either build (Arith.h); the method is described in
+// CrMath.cpp.
 #pragma once
 
 #include <cstdint>
 
-#include "geometry/CrMathArith.h"
-#include "geometry/CrMathDetail.h"
+#include "crmath/Arith.h"
+#include "crmath/Detail.h"
 
+namespace crmath::detail {
 namespace {
 
 // ---- arctangent -------------------------------------------------------------------------------
@@ -19,13 +20,13 @@ constexpr double kErrPoly = 0x1.4p-49, kErrResult = 0x1p-78;
 // b + sigma atan q for q = qh + ql in [0, 1] (|ql| <= 2^-52 qh), b one of 0,
 // pi / 2, pi (given as bh + bl), sigma = +-1 with b >= pi / 2 when sigma = -1.
 template <bool kFma>
-CR_INLINE crmath::TApprox AtanKernel(double qh, double ql, double bh, double bl, double sigma) {
-  // The nearest c = i / 256, d = qh - c exact (below 1.008 / 512, c = 0 keeps
-  // it so), |d| <= 1/512 + 2^-60.
+CR_INLINE TApprox AtanKernel(double qh, double ql, double bh, double bl, double sigma) {
+  // The nearest c = i / 256, and d = qh - c exact: |d| <= 1/512, except below
+  // 0x1.02p-9, where c = 0 and d = qh < 1.0079 / 512.
   constexpr double kRound = 0x1.8p52;  // adding it rounds to an integer
-  const double k = qh < 0x1.02p-9 ? kRound : qh * crmath::kAtanSteps + kRound;
-  const double d = qh - (k - kRound) * (1.0 / crmath::kAtanSteps);
-  const double* t = crmath::kAtanTable[Bits(k) & 511];
+  const double k = qh < 0x1.02p-9 ? kRound : qh * kAtanSteps + kRound;
+  const double d = qh - (k - kRound) * (1.0 / kAtanSteps);
+  const double* t = kAtanTable[Bits(k) & 511];
   // atan(c + d + ql) = T0 + T1 d + d^2 (T2 + T3 d + ... + T8 d^6)
   //                    + ql (T1 + 2 T2 d + 3 T3 d^2) + O(d^9) + O(ql^2)
   const double d2 = d * d;
@@ -53,7 +54,7 @@ CR_INLINE crmath::TApprox AtanKernel(double qh, double ql, double bh, double bl,
 // atan2 of finite, nonzero y and x whose result is not decided by the tiny
 // ratio rule (see CrMath.cpp).
 template <bool kFma>
-CR_INLINE crmath::TApprox Atan2Kernel(double y, double x) {
+CR_INLINE TApprox Atan2Kernel(double y, double x) {
   const double ax = Abs(x), ay = Abs(y);
   double d = ax > ay ? ax : ay, n = ax > ay ? ay : ax;
   // Outside [2^-900, 2^900] both are scaled into [1, 2) by the same factor
@@ -73,18 +74,18 @@ CR_INLINE crmath::TApprox Atan2Kernel(double y, double x) {
   const double ql = ((n - r.H) - r.L) * inv;
   // x > 0: atan q, or pi/2 - atan q; x < 0: pi - atan q, or pi/2 + atan q
   static constexpr double kB[4][3] = {{0, 0, 1},
-                                      {crmath::kPiHi, crmath::kPiLo, -1},
-                                      {0.5 * crmath::kPiHi, 0.5 * crmath::kPiLo, -1},
-                                      {0.5 * crmath::kPiHi, 0.5 * crmath::kPiLo, 1}};
+                                      {kPiHi, kPiLo, -1},
+                                      {0.5 * kPiHi, 0.5 * kPiLo, -1},
+                                      {0.5 * kPiHi, 0.5 * kPiLo, 1}};
   const double* b = kB[(ay > ax) * 2 + (x < 0)];
-  crmath::TApprox a = AtanKernel<kFma>(qh, ql, b[0], b[1], b[2]);
+  TApprox a = AtanKernel<kFma>(qh, ql, b[0], b[1], b[2]);
   if (y < 0) a.Hi = -a.Hi, a.Lo = -a.Lo;
   return a;
 }
 
 // acos x for |x| < 1: the direction of (x, sqrt(1 - x^2)).
 template <bool kFma>
-CR_INLINE crmath::TApprox AcosKernel(double x) {
+CR_INLINE TApprox AcosKernel(double x) {
   const double ax = Abs(x);
   TDd t;  // 1 - x^2
   if (ax >= 0.5) {
@@ -107,12 +108,12 @@ CR_INLINE crmath::TApprox AcosKernel(double x) {
     qh = sh / ax;
     const TDd r = TwoProd<kFma>(qh, ax);
     ql = (((sh - r.H) - r.L) + sl) / ax;
-    if (x < 0) bh = crmath::kPiHi, bl = crmath::kPiLo, sigma = -1;
+    if (x < 0) bh = kPiHi, bl = kPiLo, sigma = -1;
   } else {  // pi/2 -+ atan(|x| / s)
     qh = ax / sh;
     const TDd r = TwoProd<kFma>(qh, sh);
     ql = (((ax - r.H) - r.L) - qh * sl) / sh;
-    bh = 0.5 * crmath::kPiHi, bl = 0.5 * crmath::kPiLo;
+    bh = 0.5 * kPiHi, bl = 0.5 * kPiLo;
     sigma = x < 0 ? 1 : -1;
   }
   return AtanKernel<kFma>(qh, ql, bh, bl, sigma);
@@ -157,16 +158,16 @@ CR_INLINE bool Atan2Special(double y, double x, double& r) {
   if (ux > kInfBits || uy > kInfBits) {
     r = x + y;
   } else if (uy == 0) {
-    r = bx >> 63 ? sy * crmath::kPiHi : y;
+    r = bx >> 63 ? sy * kPiHi : y;
   } else if (ux == 0) {
-    r = sy * (0.5 * crmath::kPiHi);
+    r = sy * (0.5 * kPiHi);
   } else if (ux == kInfBits) {
     if (uy == kInfBits)
-      r = sy * (bx >> 63 ? crmath::kThreeQuarterPi : 0.25 * crmath::kPiHi);
+      r = sy * (bx >> 63 ? kThreeQuarterPi : 0.25 * kPiHi);
     else
-      r = bx >> 63 ? sy * crmath::kPiHi : sy * 0.0;
+      r = bx >> 63 ? sy * kPiHi : sy * 0.0;
   } else if (uy == kInfBits) {
-    r = sy * (0.5 * crmath::kPiHi);
+    r = sy * (0.5 * kPiHi);
   } else if (bx >> 63 || (ey > 1 ? ey : 1) - (ex > 1 ? ex : 1) > -55) {
     return false;  // subnormal, but not the tiny ratio rule
   } else {
@@ -184,10 +185,11 @@ CR_INLINE bool AcosSpecial(double x, double& r) {
   else if (x == 1)
     r = 0;
   else if (x == -1)
-    r = crmath::kPiHi;
+    r = kPiHi;
   else
     r = (x - x) / (x - x);  // NaN, with the invalid exception
   return true;
 }
 
 }  // namespace
+}  // namespace crmath::detail
