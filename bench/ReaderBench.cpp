@@ -1,8 +1,11 @@
 // Reading the exchange file: a million mixed records, every kind the host
-// writes. Reported as bytes per second.
+// writes, and one line built to cost more than its length. Reported as bytes
+// per second.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "TempFile.h"
 #include "exchange/KdxGaibu.h"
@@ -29,3 +32,29 @@ static void BM_ParsePlainLine(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 38);
 }
 BENCHMARK(BM_ParsePlainLine);
+
+// One line of "file=" behind a lead byte, over and over: every "file=" in it
+// starts on the second byte of a character, so none is the keyword, and each
+// must be told so without going back to the line's start. Read as a file,
+// which from 1 MiB on takes the two-thread reader; the rate must not fall
+// as the line grows.
+static void BM_HostileLine(benchmark::State& state) {
+  const auto bytes = static_cast<size_t>(state.range(0));
+  const auto dir = std::filesystem::temp_directory_path() / "equidist-bench-hostile";
+  std::filesystem::create_directories(dir);
+  const auto file = dir / ("QZT_TEMP-" + std::to_string(bytes) + ".TXT");
+  {
+    std::string line;
+    while (line.size() + 6 <= bytes) line += "\x81" "file=";
+    std::ofstream(file, std::ios::binary) << line << "\r\n";
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    GaibuInit();
+    state.ResumeTiming();
+    if (!LoadExchangeFile(file)) state.SkipWithError("the file could not be read");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_HostileLine)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
