@@ -3,8 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "exchange/Loader.h"
 
 struct TScreenPoint {
   int X = 0, Y = 0;
@@ -74,9 +77,10 @@ class TForm1 {
 
   TFormHost& host_;
   std::filesystem::path exchangeFile_;  // ExeFolder / kExchangeFileName
+  std::optional<TFileStamp> read_;  // the file as it was read, once it was
   bool closed_ = false;
   bool replySaved_ = false;
-  bool readCut_ = false;  // the exchange file was read only in part: nothing is walked
+  TReadCut readCut_ = TReadCut::kNone;  // the exchange file was read only in part: nothing is walked
   bool running_ = false;
   bool closeWanted_ = false;
 };
