@@ -35,6 +35,13 @@ void TForm1::FormShow() {
     GaibuInit();
     ExeFolder = host_.ProgramFolder();
     exchangeFile_ = ExeFolder / kExchangeFileName;
+    if (!TakeLock()) {
+      closed_ = anotherInstance_ = true;
+      GaibuFree();
+      host_.AnotherInstance();
+      return;
+    }
+    RemoveStaleTemps(exchangeFile_);
     TFileStamp stamp;
     LoadExchangeFile(exchangeFile_, &readCut_, &stamp);
     read_ = stamp;
@@ -46,11 +53,16 @@ void TForm1::FormShow() {
   }
 }
 
+bool TForm1::TakeLock() {
+  return lock_.Held() || lock_.Take(exchangeFile_) != TExchangeLock::kBusy;
+}
+
 // The path is the one built when the form was shown, so that closing needs no
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
   bool hostFileLeft = false;
   replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+  lock_.Release();
   GaibuFree();
   if (hostFileLeft) host_.ReplyNotPlaced();
 }
@@ -62,9 +74,15 @@ void TForm1::CloseOnFailure() noexcept {
   bool hostFileLeft = true;
   try {
     if (exchangeFile_.empty()) exchangeFile_ = host_.ProgramFolder() / kExchangeFileName;
-    replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+    if (TakeLock()) {
+      replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+    } else {  // the file is another program's to answer
+      anotherInstance_ = true;
+      hostFileLeft = false;
+    }
   } catch (...) {  // not even the file's path: the selection stays where it is
   }
+  lock_.Release();
   if (!running_) GaibuFree();  // a walk cut short may still have workers reading the tables
   try {
     if (hostFileLeft) host_.ReplyNotPlaced();

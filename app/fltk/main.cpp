@@ -111,20 +111,23 @@ class TFltkHost : public TFormHost {
     edit_->position(edit_->size(), 0);  // the cursor at the end, the whole text selected
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override {
+  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
+  void AnotherInstance() override { Alert(message::kAnotherInstance); }
+
+  void DisplayLost() { displayLost_ = true; }
+
+ private:
+  void Alert(const char* text) {
     if (displayLost_) {  // no window can say it any more
-      std::fprintf(stderr, "%s\n", message::kReplyNotPlaced);
+      std::fprintf(stderr, "%s\n", text);
       return;
     }
     fl_message_title(caption::kForm);
     fl_message_font(kFont, kFontSize);
     fl_close = caption::kCloseMessage;
-    fl_alert("%s", message::kReplyNotPlaced);
+    fl_alert("%s", text);
   }
 
-  void DisplayLost() { displayLost_ = true; }
-
- private:
   bool displayLost_ = false;
   Fl_Window* window_ = nullptr;
   Fl_Input* edit_ = nullptr;
@@ -161,6 +164,10 @@ TForm1* FatalForm;
   std::vfprintf(stderr, format, args);
   va_end(args);
   std::fputc('\n', stderr);
+  if (FatalForm && FatalForm->AnotherInstance()) {  // lost while the message box was to say so
+    std::fprintf(stderr, "%s\n", message::kAnotherInstance);
+    std::_Exit(5);
+  }
   if (FatalForm) {
     FatalHost->DisplayLost();
     FatalForm->CloseOnFailure();
@@ -216,7 +223,7 @@ int main() {  // the program reads no command line
     window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
 
     form.FormShow();
-    if (form.Closed()) return 1;
+    if (form.Closed()) return form.AnotherInstance() ? 5 : 1;
     window.show();
     while (!window.visible() && window.shown()) Fl::wait();
     form.PlaceAtCursor();  // now with the frame's size

@@ -86,12 +86,14 @@ class TWin32Host : public TFormHost {
     SendMessageW(Edit, EM_SETSEL, 0, -1);
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override {
-    MessageBoxW(Form, Widen(message::kReplyNotPlaced).c_str(), Widen(caption::kForm).c_str(),
-                MB_OK | MB_ICONWARNING);
-  }
+  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
+  void AnotherInstance() override { Alert(message::kAnotherInstance); }
 
  private:
+  void Alert(const char* text) {
+    MessageBoxW(Form, Widen(text).c_str(), Widen(caption::kForm).c_str(), MB_OK | MB_ICONWARNING);
+  }
+
   TEscPoll<bool (*)()> escape_{&EscapeDown};
   bool liveRegion_ = false;
 };
@@ -307,7 +309,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     GetCursorPos(&cursor);
     Layout(DpiAtPoint(cursor));
     Form1.FormShow();
-    if (Form1.Closed()) return 1;
+    if (Form1.Closed()) return Form1.AnotherInstance() ? 5 : 1;
     ShowWindow(Host.App, SW_SHOWNOACTIVATE);
     ShowWindow(Host.Form, SW_SHOW);
     SetForegroundWindow(Host.Form);
