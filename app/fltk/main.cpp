@@ -12,6 +12,11 @@
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +75,29 @@ class TDefaultButton : public Fl_Button {
   }
 };
 
-bool EscapeDown() { return Fl::get_key(FL_Escape) != 0; }
+// The session ends (SIGTERM at logout, SIGHUP when the terminal goes, SIGINT
+// for Ctrl+C): the host is answered as Windows answers it at the session's
+// end, "hq" and exit code 1. The handler only notes the signal, in a flag
+// and down a pipe the event loop watches; a walk, which holds the loop,
+// finds the flag as it asks for ESC.
+volatile std::sig_atomic_t EndSignalled = 0;
+int EndPipe[2] = {-1, -1};
+
+extern "C" void OnEndSignal(int) {
+  EndSignalled = 1;
+  const int saved = errno;
+  if (::write(EndPipe[1], "", 1) < 0) {
+    // the flag is enough for the walk; the loop hears of a full pipe already
+  }
+  errno = saved;
+}
+
+void EndForSignal();
+
+bool EscapeDown() {
+  if (EndSignalled) EndForSignal();
+  return Fl::get_key(FL_Escape) != 0;
+}
 
 class TFltkHost : public TFormHost {
  public:
@@ -175,6 +202,22 @@ TForm1* FatalForm;
   std::_Exit(1);  // a walk cut short may still have workers running
 }
 
+void EndForSignal() {
+  FatalHost->DisplayLost();  // nobody is there to read a message box
+  FatalForm->CloseOnFailure();
+  std::_Exit(1);
+}
+
+// The pipe is non-blocking, so that the handler never waits on a full one.
+void CatchEndSignals() {
+  if (::pipe2(EndPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // then the default: the process ends
+  Fl::add_fd(EndPipe[0], FL_READ, [](int, void*) { EndForSignal(); });
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 int main() {  // the program reads no command line
@@ -183,6 +226,7 @@ int main() {  // the program reads no command line
   FatalHost = &host;
   FatalForm = &form;
   Fl::fatal = Fatal;
+  CatchEndSignals();
   try {
     static const std::string family = " " + JapaneseGothic();  // " ": regular style
     Fl::set_font(kFont, family.c_str());
