@@ -41,7 +41,7 @@ void TForm1::FormShow() {
       host_.AnotherInstance();
       return;
     }
-    RemoveStaleTemps(exchangeFile_);
+    if (lock_.Held()) RemoveStaleTemps(exchangeFile_);  // no running program can own them
     TFileStamp stamp;
     LoadExchangeFile(exchangeFile_, &readCut_, &stamp);
     read_ = stamp;
