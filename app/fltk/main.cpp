@@ -203,9 +203,10 @@ TForm1* FatalForm;
 }
 
 void EndForSignal() {
-  FatalHost->DisplayLost();  // nobody is there to read a message box
+  const bool answered = FatalForm->Closed();  // by a close a moment before
+  FatalHost->DisplayLost();                   // nobody is there to read a message box
   FatalForm->CloseOnFailure();
-  std::_Exit(1);
+  std::_Exit(answered ? 0 : 1);
 }
 
 // The pipe is non-blocking, so that the handler never waits on a full one.
