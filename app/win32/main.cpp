@@ -90,8 +90,10 @@ class TWin32Host : public TFormHost {
   void AnotherInstance() override { Alert(message::kAnotherInstance); }
 
  private:
+  // In front even when the dialog is not, or not yet, shown: a second
+  // program's box would otherwise wait behind the first program's dialog.
   void Alert(const char* text) {
-    MessageBoxW(Form, Widen(text).c_str(), Widen(caption::kForm).c_str(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(Form, Widen(text).c_str(), Widen(caption::kForm).c_str(), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
   }
 
   TEscPoll<bool (*)()> escape_{&EscapeDown};
