@@ -3,15 +3,17 @@
 // per second.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "TempFile.h"
 #include "exchange/KdxGaibu.h"
 
-static void BM_LoadExchangeFile(benchmark::State& state) {
-  static const auto file = GeneratedExchange("mixed", WriteMixed, 1000000);
+namespace {
+
+// Reads the file into a fresh state on every iteration; bytes per second.
+void LoadEachTime(benchmark::State& state, const std::filesystem::path& file) {
   for (auto _ : state) {
     state.PauseTiming();
     GaibuInit();
@@ -19,6 +21,19 @@ static void BM_LoadExchangeFile(benchmark::State& state) {
     if (!LoadExchangeFile(file)) state.SkipWithError("the file could not be read");
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+
+// One line of "file=" behind a lead byte, over and over, to about `bytes`.
+void WriteHostileLine(std::FILE* f, long bytes) {
+  for (long n = 0; n + 6 <= bytes; n += 6) std::fputs("\x81" "file=", f);
+  std::fputs("\r\n", f);
+}
+
+}  // namespace
+
+static void BM_LoadExchangeFile(benchmark::State& state) {
+  static const auto file = GeneratedExchange("mixed", WriteMixed, 1000000);
+  LoadEachTime(state, file);
   state.counters["records"] = EntityOrderCount;
 }
 BENCHMARK(BM_LoadExchangeFile)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
@@ -39,22 +54,7 @@ BENCHMARK(BM_ParsePlainLine);
 // which from 1 MiB on takes the two-thread reader; the rate must not fall
 // as the line grows.
 static void BM_HostileLine(benchmark::State& state) {
-  const auto bytes = static_cast<size_t>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() / "equidist-bench-hostile";
-  std::filesystem::create_directories(dir);
-  const auto file = dir / ("QZT_TEMP-" + std::to_string(bytes) + ".TXT");
-  {
-    std::string line;
-    while (line.size() + 6 <= bytes) line += "\x81" "file=";
-    std::ofstream(file, std::ios::binary) << line << "\r\n";
-  }
-  for (auto _ : state) {
-    state.PauseTiming();
-    GaibuInit();
-    state.ResumeTiming();
-    if (!LoadExchangeFile(file)) state.SkipWithError("the file could not be read");
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
-  std::filesystem::remove(file);
+  const long bytes = state.range(0);
+  LoadEachTime(state, GeneratedExchange("hostile-" + std::to_string(bytes), WriteHostileLine, bytes));
 }
 BENCHMARK(BM_HostileLine)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
