@@ -279,17 +279,22 @@ windows_checks() {
     echo "   $mode: exit codes $codes; the one reply in full"
   done
 
-  # A read-only exchange file is replaced, and the reply is read-only too;
-  # a folder named with ".." in it is the folder it leads to.
-  step="a read-only exchange file, a path through .."
+  # A read-only system file is replaced, and the reply is a read-only system
+  # file too (Wine keeps no hidden flag to test); a folder named with ".."
+  # in it is the folder it leads to.
+  step="a read-only system file, a path through .."
   dir=$work/read-only && mkdir -p "$dir" "$work/elsewhere" && cp "$sample" "$dir/QZT_TEMP.TXT"
-  chmod 444 "$dir/QZT_TEMP.TXT"
+  local file attrs
+  file=$(winepath -w "$dir/QZT_TEMP.TXT")
+  chmod 444 "$dir/QZT_TEMP.TXT"  # Wine's read-only flag
+  wine cmd /c attrib +s "$file" >/dev/null 2>&1 || fail "attrib failed"
   rc=0
   wine "$run_exe" "$(winepath -w "$work/elsewhere")\\..\\read-only" 4 >/dev/null 2>"$work/run.err" || rc=$?
   [ "$rc" = 0 ] || fail "exit code $rc: $(cat "$work/run.err")"
   expect_reply "$want"
-  [[ $(stat -c %A "$dir/QZT_TEMP.TXT") != *w* ]] || fail "the reply is not read-only: $(stat -c %A "$dir/QZT_TEMP.TXT")"
-  echo "   replaced through elsewhere\\..\\read-only, and read-only still"
+  attrs=$(wine cmd /c attrib "$file" 2>/dev/null | tr -d '\r' | cut -c1-10)
+  [[ $attrs == *R* && $attrs == *S* ]] || fail "the reply's attributes are '$attrs', not read-only and system"
+  echo "   replaced through elsewhere\\..\\read-only; a read-only system file still"
 
   program=wine
   step="a hold longer than the wait, the dialog"
