@@ -27,7 +27,8 @@ inline constexpr char kReadCut[] = "受け渡しファイルを最後まで読�
 inline constexpr char kWalkFailed[] = "分割点を求められませんでした";
 }  // namespace status
 
-// Told at the close when the exchange file still holds the host's selection.
+// The message boxes: at the close when the exchange file still holds the
+// host's selection, and at the start when another program holds the file.
 namespace message {
 inline constexpr char kReplyNotPlaced[] =
     "結果をCADに渡せませんでした。\n\n"
@@ -35,4 +36,9 @@ inline constexpr char kReplyNotPlaced[] =
     "ファイルを書き換えることも削除することもできませんでした。\n\n"
     "ファイルには選択した図形が残っています。CADがこの図形を図面にもう一度追加したときは、"
     "元に戻す操作で取り消してから、もう一度実行してください。";
+// Told as the program starts, when another equidist started at the same
+// time holds the exchange file; the file is left as it is.
+inline constexpr char kAnotherInstance[] =
+    "この QZT_TEMP.TXT は、同時に起動したもう一つの equidist が使用中です。\n\n"
+    "ファイルには何も書き込まずに終了します。先に起動した方で操作を続けてください。";
 }  // namespace message

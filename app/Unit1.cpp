@@ -11,6 +11,15 @@
 #include "exchange/SjisText.h"
 #include "geometry/MyFunc.h"
 
+namespace {
+
+// A selection too large for the memory is told as memory running out.
+const char* ReadCutStatus(TReadCut cut) {
+  return cut == TReadCut::kMemory ? status::kOutOfMemory : status::kReadCut;
+}
+
+}  // namespace
+
 // Centred on the cursor from the outer size, halved towards zero; not kept
 // on screen.
 void TForm1::PlaceAtCursor() {
@@ -26,20 +35,34 @@ void TForm1::FormShow() {
     GaibuInit();
     ExeFolder = host_.ProgramFolder();
     exchangeFile_ = ExeFolder / kExchangeFileName;
-    LoadExchangeFile(exchangeFile_, &readCut_);
+    if (!TakeLock()) {
+      closed_ = anotherInstance_ = true;
+      GaibuFree();
+      host_.AnotherInstance();
+      return;
+    }
+    if (lock_.Held()) RemoveStaleTemps(exchangeFile_);  // no running program can own them
+    TFileStamp stamp;
+    LoadExchangeFile(exchangeFile_, &readCut_, &stamp);
+    read_ = stamp;
     // The first lg, ly and pn of the reply are written whatever was read.
     ResetOutAttrs();
-    if (readCut_) host_.SetStatus(status::kReadCut);  // told at once, and again on OK
+    if (readCut_ != TReadCut::kNone) host_.SetStatus(ReadCutStatus(readCut_));  // told at once, and again on OK
   } catch (...) {
     CloseOnFailure();
   }
+}
+
+bool TForm1::TakeLock() {
+  return lock_.Held() || lock_.Take(exchangeFile_) != TExchangeLock::kBusy;
 }
 
 // The path is the one built when the form was shown, so that closing needs no
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
   bool hostFileLeft = false;
-  replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft);
+  replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+  lock_.Release();
   GaibuFree();
   if (hostFileLeft) host_.ReplyNotPlaced();
 }
@@ -51,9 +74,15 @@ void TForm1::CloseOnFailure() noexcept {
   bool hostFileLeft = true;
   try {
     if (exchangeFile_.empty()) exchangeFile_ = host_.ProgramFolder() / kExchangeFileName;
-    replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft);
+    if (TakeLock()) {
+      replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+    } else {  // the file is another program's to answer
+      anotherInstance_ = true;
+      hostFileLeft = false;
+    }
   } catch (...) {  // not even the file's path: the selection stays where it is
   }
+  lock_.Release();
   if (!running_) GaibuFree();  // a walk cut short may still have workers reading the tables
   try {
     if (hostFileLeft) host_.ReplyNotPlaced();
@@ -78,8 +107,8 @@ void TForm1::Button1Click() {
   if (closed_ || running_) return;  // a second Enter queued behind the walk
   bool done = false;
   try {
-    if (readCut_) {  // part of the host's selection is never walked
-      host_.SetStatus(status::kReadCut);
+    if (readCut_ != TReadCut::kNone) {  // part of the host's selection is never walked
+      host_.SetStatus(ReadCutStatus(readCut_));
     } else {
       const double d = StrToFloatZ(host_.EditText());
       if (d > kTolerance) {  // nothing below it is a distance

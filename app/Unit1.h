@@ -3,8 +3,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "exchange/ExchangeLock.h"
+#include "exchange/Loader.h"
 
 struct TScreenPoint {
   int X = 0, Y = 0;
@@ -35,15 +39,20 @@ class TFormHost {
   // At the close, when the reply could not be placed and the host's selection
   // is still in the exchange file: the host would add it again.
   virtual void ReplyNotPlaced() = 0;
+  // As the form is shown, when another program holds the exchange file: the
+  // form closes at once and leaves the file as it is.
+  virtual void AnotherInstance() = 0;
 };
 
 class TForm1 {
  public:
   explicit TForm1(TFormHost& host) : host_(host) {}
 
-  // Shows the form and reads the exchange file. When anything in it fails
-  // (memory running out), the form is closed at once as CloseOnFailure does:
-  // Closed() tells.
+  // Shows the form and reads the exchange file, holding it until the close
+  // against other programs like this one. When anything in it fails (memory
+  // running out), the form is closed at once as CloseOnFailure does; when
+  // another program holds the file, it is closed at once without touching
+  // the file: Closed() and AnotherInstance() tell.
   void FormShow();
   // The first steps of FormShow: where the window goes. A toolkit that
   // learns the frame's size only once the window is shown asks again then.
@@ -59,12 +68,14 @@ class TForm1 {
   bool Closed() const { return closed_; }
   // Whether the close wrote the reply ("hq" included) into the exchange file.
   bool ReplySaved() const { return replySaved_; }
+  bool AnotherInstance() const { return anotherInstance_; }
 
   // The program cannot go on: its window could not be made, the toolkit has
-  // no display, or something escaped the event loop. The host is answered as
-  // Cancel answers it, whatever the reply held, so that it never takes its
-  // own selection back, unless the form was closed already. The window is
-  // not touched: the front end ends the program.
+  // no display, something escaped the event loop, or the session ends. The
+  // host is answered as Cancel answers it, whatever the reply held, so that
+  // it never takes its own selection back, unless the form was closed
+  // already or another program holds the file. The window is not touched:
+  // the front end ends the program.
   void CloseOnFailure() noexcept;
 
   std::filesystem::path ExeFolder;
@@ -72,11 +83,16 @@ class TForm1 {
  private:
   bool Divide(double d);  // true when the reply is complete
 
+  bool TakeLock();  // false when another program holds the file
+
   TFormHost& host_;
   std::filesystem::path exchangeFile_;  // ExeFolder / kExchangeFileName
+  TExchangeLock lock_;
+  std::optional<TFileStamp> read_;  // the file as it was read, once it was
   bool closed_ = false;
   bool replySaved_ = false;
-  bool readCut_ = false;  // the exchange file was read only in part: nothing is walked
+  bool anotherInstance_ = false;
+  TReadCut readCut_ = TReadCut::kNone;  // the exchange file was read only in part: nothing is walked
   bool running_ = false;
   bool closeWanted_ = false;
 };

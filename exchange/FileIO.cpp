@@ -17,18 +17,27 @@ bool TLockWait::Sleep() {
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <aclapi.h>
 
-namespace {
-
-// Absolute paths go through the "\\?\" form so that they may exceed MAX_PATH.
+// Paths go through the "\\?\" form so that they may exceed MAX_PATH. The
+// system takes "." and ".." out of a path only without that prefix, and
+// makes a relative one absolute: that is done first.
 std::wstring Win32Path(const std::filesystem::path& path) {
   std::wstring p = path.wstring();
   for (auto& c : p)
     if (c == L'/') c = L'\\';
-  if (p.rfind(L"\\\\?\\", 0) == 0 || !path.is_absolute()) return p;
-  if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
-  return L"\\\\?\\" + p;
+  if (p.empty() || p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0) return p;
+  const DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return p;
+  std::wstring full(n, L'\0');
+  const DWORD got = GetFullPathNameW(p.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return p;
+  full.resize(got);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
 }
+
+namespace {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -89,6 +98,46 @@ bool TFile::Close() {
   return ok;
 }
 
+namespace {
+
+int64_t Ticks(FILETIME t) { return static_cast<int64_t>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime); }
+
+TFileStamp StampOfHandle(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  TFileStamp s;
+  if (!GetFileInformationByHandle(h, &info)) return s;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || GetFileType(h) != FILE_TYPE_DISK) {
+    s.Kind = TFileStamp::kOther;
+    return s;
+  }
+  s.Kind = TFileStamp::kFile;
+  s.Device = info.dwVolumeSerialNumber;
+  s.Id = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  s.Size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  s.Modified = Ticks(info.ftLastWriteTime);
+  return s;
+}
+
+}  // namespace
+
+TFileStamp TFile::Stamp() const { return handle_ == -1 ? TFileStamp{} : StampOfHandle(H(handle_)); }
+
+// Asking for the attributes alone is refused by no other program's hold.
+TFileStamp StampOf(const std::filesystem::path& path) {
+  const HANDLE h = CreateFileW(Win32Path(path).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    TFileStamp s;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) s.Kind = TFileStamp::kMissing;
+    return s;
+  }
+  const TFileStamp s = StampOfHandle(h);
+  CloseHandle(h);
+  return s;
+}
+
 bool TFileReader::Open(const std::filesystem::path& path) {
   Close();
   const std::wstring p = Win32Path(path);
@@ -128,6 +177,19 @@ bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
   return false;
 }
 
+bool TFileWriter::OpenExisting(const std::filesystem::path& path) {
+  Close();
+  const std::wstring p = Win32Path(path);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  Retrying(wait_, p, GENERIC_WRITE, [&] {
+    h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    return h != INVALID_HANDLE_VALUE;
+  });
+  handle_ = DiskFileOnly(h);
+  return handle_ != -1;
+}
+
 bool TFileWriter::Write(const char* data, size_t n) {
   while (n > 0) {
     const DWORD want = n > (1u << 30) ? (1u << 30) : static_cast<DWORD>(n);
@@ -152,10 +214,62 @@ bool TFileWriter::Truncate() {
   });
 }
 
-bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to, TLockWait* wait) {
+namespace {
+
+// An access list set on the file itself, or shielded from its folder's, goes
+// with the reply; one inherited from the folder, the usual case, the reply
+// takes from the folder as it is made. Where it cannot be read or given,
+// the reply has the folder's.
+void CopyOwnAccessList(const std::wstring& from, const std::wstring& to) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &sd) != ERROR_SUCCESS)
+    return;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  bool own = false;
+  if (dacl && GetSecurityDescriptorControl(sd, &control, &revision)) {
+    own = (control & SE_DACL_PROTECTED) != 0;
+    for (DWORD i = 0; !own && i < dacl->AceCount; ++i) {
+      void* ace = nullptr;
+      own = GetAce(dacl, i, &ace) && !(static_cast<ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE);
+    }
+  }
+  if (own) {
+    const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
+                                                                       ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    SetNamedSecurityInfoW(const_cast<wchar_t*>(to.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+  }
+  LocalFree(sd);
+}
+
+}  // namespace
+
+// A read-only file cannot be replaced: its flag goes first and comes back on
+// the reply, or on the file itself when the move fails.
+bool PlaceFile(const std::filesystem::path& from, const std::filesystem::path& to, TLockWait* wait) {
   const std::wstring f = Win32Path(from), t = Win32Path(to);
-  return Retrying(wait, t, DELETE,
-                  [&] { return MoveFileExW(f.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; });
+  const DWORD attrs = GetFileAttributesW(t.c_str());
+  bool readOnly = false;
+  if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+    CopyOwnAccessList(t, f);
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attrs & kKept) SetFileAttributesW(f.c_str(), attrs & (kKept | FILE_ATTRIBUTE_ARCHIVE));
+    readOnly = (attrs & FILE_ATTRIBUTE_READONLY) &&
+               SetFileAttributesW(t.c_str(), attrs & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  const bool moved = Retrying(wait, t, DELETE, [&] {
+    return MoveFileExW(f.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
+  if (readOnly) {
+    const DWORD error = GetLastError();
+    const DWORD now = GetFileAttributesW(t.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(t.c_str(), now | FILE_ATTRIBUTE_READONLY);
+    SetLastError(error);
+  }
+  return moved;
 }
 
 bool RemoveFile(const std::filesystem::path& path, TLockWait* wait) {
@@ -166,15 +280,34 @@ bool RemoveFile(const std::filesystem::path& path, TLockWait* wait) {
   return Retrying(wait, p, DELETE, [&] { return DeleteFileW(p.c_str()) != 0; });
 }
 
-bool IsRegularFile(const std::filesystem::path& path) {
-  const DWORD attrs = GetFileAttributesW(Win32Path(path).c_str());
-  return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+std::filesystem::path LinkTarget(const std::filesystem::path& path) { return path; }
+
+std::vector<std::filesystem::path> FilesNamedLike(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& prefix,
+                                                  const std::filesystem::path& suffix) {
+  std::vector<std::filesystem::path> names;
+  const std::wstring pre = prefix.wstring(), suf = suffix.wstring();
+  WIN32_FIND_DATAW found;
+  // The pattern may match a short name too: the long name decides.
+  const HANDLE h = FindFirstFileExW(Win32Path(folder / (pre + L"*" + suf)).c_str(), FindExInfoBasic, &found,
+                                    FindExSearchNameMatch, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name.size() >= pre.size() + suf.size() && name.compare(0, pre.size(), pre) == 0 &&
+        name.compare(name.size() - suf.size(), suf.size(), suf) == 0)
+      names.emplace_back(name);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return names;
 }
 
 unsigned long ProcessId() { return GetCurrentProcessId(); }
 
 #else
 #include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -200,6 +333,39 @@ bool TFile::Close() {
   return ok;
 }
 
+namespace {
+
+TFileStamp StampOfStat(const struct stat& st) {
+  TFileStamp s;
+  if (!S_ISREG(st.st_mode)) {
+    s.Kind = TFileStamp::kOther;
+    return s;
+  }
+  s.Kind = TFileStamp::kFile;
+  s.Device = static_cast<uint64_t>(st.st_dev);
+  s.Id = static_cast<uint64_t>(st.st_ino);
+  s.Size = static_cast<uint64_t>(st.st_size);
+  s.Modified = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  s.Changed = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+}
+
+}  // namespace
+
+TFileStamp TFile::Stamp() const {
+  struct stat st;
+  if (handle_ == -1 || ::fstat(static_cast<int>(handle_), &st) != 0) return {};
+  return StampOfStat(st);
+}
+
+TFileStamp StampOf(const std::filesystem::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return StampOfStat(st);
+  TFileStamp s;
+  if (errno == ENOENT || errno == ENOTDIR) s.Kind = TFileStamp::kMissing;
+  return s;
+}
+
 bool TFileReader::Open(const std::filesystem::path& path) {
   Close();
   handle_ = RegularFileOnly(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -221,6 +387,12 @@ bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
   return handle_ != -1;
 }
 
+bool TFileWriter::OpenExisting(const std::filesystem::path& path) {
+  Close();
+  handle_ = RegularFileOnly(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  return handle_ != -1;
+}
+
 bool TFileWriter::Write(const char* data, size_t n) {
   while (n > 0) {
     const ssize_t put = ::write(static_cast<int>(handle_), data, n);
@@ -239,10 +411,36 @@ bool TFileWriter::Flush() {
   }
 }
 
-bool TFileWriter::Truncate() { return ::ftruncate(static_cast<int>(handle_), 0) == 0; }
+bool TFileWriter::Truncate() {
+  for (;;) {
+    if (::ftruncate(static_cast<int>(handle_), 0) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
 
-bool MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to, TLockWait*) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+// The owner first: a change of owner clears the set-id bits the mode then
+// gives back. Neither is needed for the reply to be right: a user may give
+// a file to no other user, nor to a group not theirs.
+bool PlaceFile(const std::filesystem::path& from, const std::filesystem::path& to, TLockWait*) {
+  struct stat st;
+  if (::stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
+      // the reply stays ours
+    }
+    ::chmod(from.c_str(), st.st_mode & 07777);
+  }
+  // The new name in the folder reaches the disk too; a file system that
+  // cannot sync a folder has it there by its own means. Its path is made
+  // first: once the reply is in place, nothing may fail for memory.
+  const std::filesystem::path folder = to.has_parent_path() ? to.parent_path() : std::filesystem::path(".");
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    while (::fsync(fd) != 0 && errno == EINTR) {
+    }
+    ::close(fd);
+  }
+  return true;
 }
 
 bool RemoveFile(const std::filesystem::path& path, TLockWait*) {
@@ -251,9 +449,42 @@ bool RemoveFile(const std::filesystem::path& path, TLockWait*) {
   return ::unlink(path.c_str()) == 0;
 }
 
-bool IsRegularFile(const std::filesystem::path& path) {
+std::filesystem::path LinkTarget(const std::filesystem::path& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* target = ::realpath(path.c_str(), nullptr);
+  if (!target) return path;  // a link to nothing is replaced itself
+  std::filesystem::path resolved;
+  try {
+    resolved = target;
+  } catch (...) {
+    std::free(target);
+    throw;
+  }
+  std::free(target);
+  return resolved;
+}
+
+std::vector<std::filesystem::path> FilesNamedLike(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& prefix,
+                                                  const std::filesystem::path& suffix) {
+  std::vector<std::filesystem::path> names;
+  const std::string& pre = prefix.native();
+  const std::string& suf = suffix.native();
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return names;
+  try {
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string_view name = e->d_name;
+      if (name.size() >= pre.size() + suf.size() && name.starts_with(pre) && name.ends_with(suf))
+        names.emplace_back(name);
+    }
+  } catch (...) {
+    ::closedir(dir);
+    throw;
+  }
+  ::closedir(dir);
+  return names;
 }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }

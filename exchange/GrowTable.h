@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "exchange/MemoryCeiling.h"
 #include "exchange/Prefault.h"
 
 // A table whose count would pass what an int32 holds takes no record more:
@@ -39,6 +40,7 @@ class TGrowTable {
   void ReserveOne() {
     if (count_ >= INT32_MAX - kBlock) throw TTableFull();
     while (count_ + 1 > Length()) {
+      CheckMemoryFor(sizeof(T) * kBlock);
       blocks_.reserve(blocks_.size() + 1);
       T* raw = static_cast<T*>(::operator new(sizeof(T) * kBlock));
       PrefaultForWrite(raw, sizeof(T) * kBlock);

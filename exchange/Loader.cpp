@@ -6,6 +6,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <thread>
@@ -133,12 +134,16 @@ constexpr uintmax_t kTwoThreadBytes = 1 << 20;
 
 }  // namespace
 
-bool LoadExchangeFile(const std::filesystem::path& path, bool* cut) {
-  if (cut) *cut = false;
+bool LoadExchangeFile(const std::filesystem::path& path, TReadCut* cut, TFileStamp* stamp) {
+  if (cut) *cut = TReadCut::kNone;
   TLockWait wait;  // for a program that still holds the fresh file
   TFileReader file(&wait);
-  if (!file.Open(path)) return false;  // missing, unreadable, or not a regular file
-  bool read = false;
+  if (!file.Open(path)) {  // missing, unreadable, or not a regular file
+    if (stamp) *stamp = StampOf(path);
+    return false;
+  }
+  if (stamp) *stamp = file.Stamp();
+  TReadCut end = TReadCut::kReadError;
   try {
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
@@ -149,6 +154,7 @@ bool LoadExchangeFile(const std::filesystem::path& path, bool* cut) {
       } catch (...) {  // no second thread to be had, whatever the reason: one reads alone
       }
     }
+    bool read = false;
     if (two) {
       read = two->Run();
     } else {
@@ -157,8 +163,11 @@ bool LoadExchangeFile(const std::filesystem::path& path, bool* cut) {
       for (std::string_view line; lines.Next(line);) parser.Parse(line);
       read = !lines.Failed();
     }
-  } catch (...) {  // memory, or whatever else stopped either thread: the lines before stay
+    if (read) end = TReadCut::kNone;
+  } catch (const std::bad_alloc&) {  // on either thread: the lines before stay
+    end = TReadCut::kMemory;
+  } catch (...) {  // whatever else stopped either thread
   }
-  if (cut) *cut = !read;
-  return read && file.Close();
+  if (cut) *cut = end;
+  return end == TReadCut::kNone && file.Close();
 }

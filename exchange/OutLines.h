@@ -24,7 +24,10 @@ class TOutLines {
   template <class F>
   void AppendBuilt(F fill) {
     if (count_ == INT32_MAX) throw TTableFull();
-    if (count_ + 1 > Length()) ends_.resize(static_cast<size_t>(count_) + 1000, 0);
+    if (count_ + 1 > Length()) {
+      CheckMemoryFor(1000 * sizeof(size_t));
+      ends_.resize(static_cast<size_t>(count_) + 1000, 0);
+    }
     const size_t begin = text_.size();
     try {
       fill(text_);

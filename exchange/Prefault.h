@@ -7,13 +7,16 @@
 #include <cstddef>
 #include <vector>
 
+#include "exchange/MemoryCeiling.h"
+
 // hugePages: for a table read at random, where small pages would cost a TLB
 // miss on nearly every access.
 void PrefaultForWrite(void* data, size_t bytes, bool hugePages = false);
 
-// v.reserve(n), with the room faulted in.
+// v.reserve(n), with the room faulted in, within the memory ceiling.
 template <class T>
 void ReservePrefaulted(std::vector<T>& v, size_t n, bool hugePages = false) {
+  if (n > v.capacity()) CheckMemoryFor((n - v.capacity()) * sizeof(T));
   v.reserve(n);
   PrefaultForWrite(v.data(), v.capacity() * sizeof(T), hugePages);
 }

@@ -134,9 +134,11 @@ void Tokenize(std::string_view line, std::string& scratch, TTokens& out) {
 }
 
 size_t FindChar(std::string_view text, std::string_view needle) {
-  // A byte search first: only a find needs the walk over the characters.
+  // A byte search first: only a find needs the walk over the characters,
+  // which goes on from where the last find left it, so that a line of finds
+  // on second bytes costs no more than one walk over the line.
+  size_t i = 0;  // a character start
   for (size_t p = text.find(needle); p != std::string_view::npos; p = text.find(needle, p + 1)) {
-    size_t i = 0;
     while (i < p) i += IsLeadByte(static_cast<unsigned char>(text[i])) ? size_t{2} : size_t{1};
     if (i == p) return p;
   }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "exchange/FileIO.h"
 #include "exchange/State.h"
 
 void AddOutLine(std::string_view text);
@@ -30,9 +31,17 @@ TReplyMark MarkReply();
 void RewindReply(const TReplyMark& mark);
 
 // Replaces the exchange file with the reply ("hq" alone when there is none),
-// waiting a few seconds at most for other programs that hold the file. On
-// failure no temporary file remains, and the exchange file is deleted; where
-// even that fails, or cannot be known to have worked, `hostFileLeft` is set:
-// the host's selection may still be there.
+// waiting a few seconds at most for other programs that hold the file. Given
+// `read`, the look taken as the file was read, a file that is no longer that
+// one is left alone. On failure no temporary file remains, and the exchange
+// file is deleted, or emptied where it cannot be deleted; where neither can
+// be done, or known to have been done, `hostFileLeft` is set: the file may
+// still hold the host's selection (or, where even emptying it failed, part
+// of the reply).
 // Throws nothing, memory running out included.
-bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr);
+bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr,
+                      const TFileStamp* read = nullptr);
+// Removes the temporary files that runs stopped before their end left beside
+// the exchange file. Only while the exchange is locked: no running program
+// can be writing one then.
+void RemoveStaleTemps(const std::filesystem::path& exchangeFile);

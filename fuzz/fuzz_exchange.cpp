@@ -46,6 +46,7 @@ class TFuzzHost : public TFormHost {
   void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return Folder; }
   void ReplyNotPlaced() override { std::abort(); }  // the folder is always writable
+  void AnotherInstance() override { std::abort(); }  // and this program its only user
 
  private:
   long segments_ = 0, points_ = 0;

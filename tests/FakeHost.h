@@ -59,6 +59,7 @@ class TFakeHost : public TFormHost {
   }
   std::filesystem::path ProgramFolder() override { return Folder; }
   void ReplyNotPlaced() override { Log.push_back("selection left"); }
+  void AnotherInstance() override { Log.push_back("held elsewhere"); }
 };
 
 // The reply of one exchange from a fresh start: shown on `input`, `distance`

@@ -21,6 +21,7 @@
 #include "app/Ahead.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
+#include "exchange/MemoryCeiling.h"
 #include "geometry/Separators.h"
 
 namespace {
@@ -106,7 +107,10 @@ class OutOfMemory : public ::testing::Test {
     SetUserSeparators({".", ","});
     WriteBytes(dir / kExchangeFileName, Selection());
   }
-  void TearDown() override { Disarm(); }
+  void TearDown() override {
+    Disarm();
+    SetMemoryCeiling(0);
+  }
 };
 
 }  // namespace
@@ -174,7 +178,9 @@ TEST_F(OutOfMemory, ReadCutShortIsNeverWalked) {
           EXPECT_EQ(ReadBytes(file), "hq\r\n") << at;
           continue;
         }
-        const bool cut = host.Status == status::kReadCut;
+        // A read error, or memory running out, is told as such.
+        const char* const cutStatus = readError ? status::kReadCut : status::kOutOfMemory;
+        const bool cut = host.Status == cutStatus;
         host.Edit = kDistance;
         form.Button1Click();
         if (!cut) {
@@ -185,7 +191,7 @@ TEST_F(OutOfMemory, ReadCutShortIsNeverWalked) {
         }
         ASSERT_TRUE(struck) << at;
         ASSERT_FALSE(form.Closed()) << at;
-        EXPECT_EQ(host.Status, status::kReadCut) << at;
+        EXPECT_EQ(host.Status, cutStatus) << at;
         EXPECT_EQ(OutLineCount, 0) << at;
         form.Button2Click();
         EXPECT_EQ(ReadBytes(file), "hq\r\n") << at;
@@ -193,6 +199,31 @@ TEST_F(OutOfMemory, ReadCutShortIsNeverWalked) {
       }
     }
   }
+}
+
+// A selection too large for the machine stops as memory running out does,
+// before the system would have to end the program: a million lines, 72 MB
+// of tables, over a ceiling set low. The dialog says so, and Cancel replies
+// "hq".
+TEST_F(OutOfMemory, ASelectionOverTheCeilingIsRefused) {
+  std::string input = "hp1 0 0\r\n";
+  for (int i = 0; i < 1000000; ++i) input += "0 0 1 0\r\n";
+  WriteBytes(dir / kExchangeFileName, input);
+  input.clear();
+  TFakeHost host;
+  host.Folder = dir.Path();
+  TForm1 form(host);
+  SetMemoryCeiling(1);
+  form.FormShow();
+  SetMemoryCeiling(0);
+  ASSERT_FALSE(form.Closed());
+  EXPECT_EQ(host.Status, status::kOutOfMemory);
+  EXPECT_LT(LineCount, 1000000);
+  host.Edit = kDistance;
+  form.Button1Click();
+  EXPECT_EQ(host.Status, status::kOutOfMemory);
+  form.Button2Click();
+  EXPECT_EQ(ReadBytes(dir / kExchangeFileName), "hq\r\n");
 }
 
 // Memory running out as the work ahead starts its threads: whatever did not

@@ -175,6 +175,9 @@ TEST_F(Reader, FileRecordMatchesOnlyAtCharacterStarts) {
   EXPECT_EQ(DrawingFileName, "");
   Parse({"ab\x82\x82" "file=y"});
   EXPECT_EQ(DrawingFileName, "ile=y");  // found, and taken from the sixth byte on
+  // Finds inside characters, then one at a character start.
+  Parse({"\x82" "file=" "\x82" "file=" "file=z"});
+  EXPECT_EQ(DrawingFileName, "=\x82" "file=file=z");
 }
 
 TEST_F(Reader, FirstSeenAndCurrentAttributes) {

@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <memory>
 
 #include "FakeHost.h"
+#include "exchange/ExchangeLock.h"
 #include "exchange/FileIO.h"
 #include "exchange/KdxGaibu.h"
 
@@ -154,4 +157,55 @@ TEST(ReplyPlacement, ACompleteReplyTellsNothing) {
   ASSERT_TRUE(form.Closed());
   EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "selection left"), 0);
   EXPECT_NE(ReadBytes(shown.dir / kExchangeFileName), kSelection);
+}
+
+// A file that changed after it was read (the host wrote a new selection) is
+// not the one to answer: it is left alone, and the user is told, whether the
+// reply would have been moved over it or written into it (a folder where no
+// file can be made).
+TEST(ReplyPlacement, AFileChangedSinceItWasReadIsLeftAlone) {
+  const std::string changed = "hp1 0 0\r\n0 0 20 0\r\n5 5 6 6\r\n";
+  for (const bool inPlace : {false, true}) {
+    TShownOnSelection shown;
+    WriteBytes(shown.dir / kExchangeFileName, changed);
+    std::unique_ptr<TUnchangeable> folder;
+    if (inPlace) {
+      const auto probe = shown.dir / "probe";
+      folder = std::make_unique<TUnchangeable>(shown.dir, shown.dir.Path());
+      if (!folder->Ok() || std::ofstream(probe)) GTEST_SKIP() << "no folder can be closed to new files here";
+    }
+    shown.form.Button2Click();
+    EXPECT_EQ(std::count(shown.host.Log.begin(), shown.host.Log.end(), "selection left"), 1) << inPlace;
+    EXPECT_EQ(ReadBytes(shown.dir / kExchangeFileName), changed) << inPlace;
+  }
+}
+
+// While another program holds the exchange file, the dialog closes as it is
+// shown and says so; nothing it does, a failure after it included, touches
+// the file. Once the other has let go, the next one answers as ever and
+// leaves no lock file behind.
+TEST(ReplyPlacement, AnotherProgramsFileIsNotTouched) {
+  TTempDir dir;
+  WriteBytes(dir / kExchangeFileName, kSelection);
+  TExchangeLock other;
+  ASSERT_EQ(other.Take(dir / kExchangeFileName), TExchangeLock::kHeld);
+  {
+    TFakeHost host;
+    host.Folder = dir.Path();
+    TForm1 form(host);
+    form.FormShow();
+    EXPECT_TRUE(form.Closed());
+    EXPECT_TRUE(form.AnotherInstance());
+    EXPECT_EQ(std::count(host.Log.begin(), host.Log.end(), "held elsewhere"), 1);
+    form.CloseOnFailure();
+    TFakeHost failing;
+    failing.Folder = dir.Path();
+    TForm1(failing).CloseOnFailure();  // a window that could not be made
+    EXPECT_EQ(ReadBytes(dir / kExchangeFileName), kSelection);
+  }
+  other.Release();
+  TShownOnSelection after;
+  after.form.Button2Click();
+  EXPECT_EQ(ReadBytes(after.dir / kExchangeFileName), "hq\r\n");
+  EXPECT_EQ(FilesIn(after.dir), 1u);
 }

@@ -12,6 +12,11 @@
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +75,29 @@ class TDefaultButton : public Fl_Button {
   }
 };
 
-bool EscapeDown() { return Fl::get_key(FL_Escape) != 0; }
+// The session ends (SIGTERM at logout, SIGHUP when the terminal goes, SIGINT
+// for Ctrl+C): the host is answered as Windows answers it at the session's
+// end, "hq" and exit code 1. The handler only notes the signal, in a flag
+// and down a pipe the event loop watches; a walk, which holds the loop,
+// finds the flag as it asks for ESC.
+volatile std::sig_atomic_t EndSignalled = 0;
+int EndPipe[2] = {-1, -1};
+
+extern "C" void OnEndSignal(int) {
+  EndSignalled = 1;
+  const int saved = errno;
+  if (::write(EndPipe[1], "", 1) < 0) {
+    // the flag is enough for the walk; the loop hears of a full pipe already
+  }
+  errno = saved;
+}
+
+void EndForSignal();
+
+bool EscapeDown() {
+  if (EndSignalled) EndForSignal();
+  return Fl::get_key(FL_Escape) != 0;
+}
 
 class TFltkHost : public TFormHost {
  public:
@@ -111,20 +138,23 @@ class TFltkHost : public TFormHost {
     edit_->position(edit_->size(), 0);  // the cursor at the end, the whole text selected
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override {
+  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
+  void AnotherInstance() override { Alert(message::kAnotherInstance); }
+
+  void DisplayLost() { displayLost_ = true; }
+
+ private:
+  void Alert(const char* text) {
     if (displayLost_) {  // no window can say it any more
-      std::fprintf(stderr, "%s\n", message::kReplyNotPlaced);
+      std::fprintf(stderr, "%s\n", text);
       return;
     }
     fl_message_title(caption::kForm);
     fl_message_font(kFont, kFontSize);
     fl_close = caption::kCloseMessage;
-    fl_alert("%s", message::kReplyNotPlaced);
+    fl_alert("%s", text);
   }
 
-  void DisplayLost() { displayLost_ = true; }
-
- private:
   bool displayLost_ = false;
   Fl_Window* window_ = nullptr;
   Fl_Input* edit_ = nullptr;
@@ -161,11 +191,32 @@ TForm1* FatalForm;
   std::vfprintf(stderr, format, args);
   va_end(args);
   std::fputc('\n', stderr);
+  if (FatalForm && FatalForm->AnotherInstance()) {  // lost while the message box was to say so
+    std::fprintf(stderr, "%s\n", message::kAnotherInstance);
+    std::_Exit(5);
+  }
   if (FatalForm) {
     FatalHost->DisplayLost();
     FatalForm->CloseOnFailure();
   }
   std::_Exit(1);  // a walk cut short may still have workers running
+}
+
+void EndForSignal() {
+  const bool answered = FatalForm->Closed();  // by a close a moment before
+  FatalHost->DisplayLost();                   // nobody is there to read a message box
+  FatalForm->CloseOnFailure();
+  std::_Exit(answered ? 0 : 1);
+}
+
+// The pipe is non-blocking, so that the handler never waits on a full one.
+void CatchEndSignals() {
+  if (::pipe2(EndPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // then the default: the process ends
+  Fl::add_fd(EndPipe[0], FL_READ, [](int, void*) { EndForSignal(); });
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
@@ -176,6 +227,7 @@ int main() {  // the program reads no command line
   FatalHost = &host;
   FatalForm = &form;
   Fl::fatal = Fatal;
+  CatchEndSignals();
   try {
     static const std::string family = " " + JapaneseGothic();  // " ": regular style
     Fl::set_font(kFont, family.c_str());
@@ -216,7 +268,7 @@ int main() {  // the program reads no command line
     window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
 
     form.FormShow();
-    if (form.Closed()) return 1;
+    if (form.Closed()) return form.AnotherInstance() ? 5 : 1;
     window.show();
     while (!window.visible() && window.shown()) Fl::wait();
     form.PlaceAtCursor();  // now with the frame's size

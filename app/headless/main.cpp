@@ -6,8 +6,9 @@
 // Exit codes: 0 the exchange is done; 1 it failed before its end (memory
 // running out), and the exchange file holds "hq"; 2 OK left the dialog open,
 // and it was closed as Cancel does; 3 the reply could not be placed and the
-// host's selection is still in the exchange file; 4 the reply could not be
-// written and the exchange file was removed; 64 a wrong command line.
+// exchange file was left as it was; 4 the reply could not be written and the
+// exchange file was removed or emptied; 5 another program held the exchange
+// file, which was left as it was; 64 a wrong command line.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,6 +46,7 @@ class THeadlessHost : public TFormHost {
   void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return folder_; }
   void ReplyNotPlaced() override { replyNotPlaced_ = true; }
+  void AnotherInstance() override {}
 
   const std::string& Status() const { return status_; }
   bool ReplyWasNotPlaced() const { return replyNotPlaced_; }
@@ -59,7 +61,7 @@ class THeadlessHost : public TFormHost {
 };
 
 constexpr int kExitFailed = 1, kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitReplyRemoved = 4,
-              kExitUsage = 64;
+              kExitAnotherInstance = 5, kExitUsage = 64;
 
 int Usage() {
   PrintLine(stderr, "使い方：equidist-run フォルダー 分割距離 [--esc-at K] [--threads N]");
@@ -142,6 +144,10 @@ int main(int argc, char** argv) {
   } catch (...) {
     form.CloseOnFailure();
     code = kExitFailed;
+  }
+  if (form.AnotherInstance()) {
+    PrintLine(stderr, message::kAnotherInstance);
+    return kExitAnotherInstance;
   }
   if (code == kExitFailed) PrintLine(stderr, status::kOutOfMemory);  // nothing else stops it early
   if (host.ReplyWasNotPlaced()) {

@@ -86,12 +86,16 @@ class TWin32Host : public TFormHost {
     SendMessageW(Edit, EM_SETSEL, 0, -1);
   }
   std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override {
-    MessageBoxW(Form, Widen(message::kReplyNotPlaced).c_str(), Widen(caption::kForm).c_str(),
-                MB_OK | MB_ICONWARNING);
-  }
+  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
+  void AnotherInstance() override { Alert(message::kAnotherInstance); }
 
  private:
+  // In front even when the dialog is not, or not yet, shown: a second
+  // program's box would otherwise wait behind the first program's dialog.
+  void Alert(const char* text) {
+    MessageBoxW(Form, Widen(text).c_str(), Widen(caption::kForm).c_str(), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+  }
+
   TEscPoll<bool (*)()> escape_{&EscapeDown};
   bool liveRegion_ = false;
 };
@@ -307,7 +311,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     GetCursorPos(&cursor);
     Layout(DpiAtPoint(cursor));
     Form1.FormShow();
-    if (Form1.Closed()) return 1;
+    if (Form1.Closed()) return Form1.AnotherInstance() ? 5 : 1;
     ShowWindow(Host.App, SW_SHOWNOACTIVATE);
     ShowWindow(Host.Form, SW_SHOW);
     SetForegroundWindow(Host.Form);

@@ -243,6 +243,59 @@ windows_checks() {
   [ $((t2 - t1)) -ge 4000 ] || fail "it gave up after $((t2 - t1)) ms"
   echo "   gave up $((t2 - t1)) ms after the reply was ready: exit code 3, the selection kept, no temporary file"
 
+  # Four programs at once on one exchange file, each with a distance of its
+  # own: one replies in full, the others change nothing (exit code 5).
+  # Through a new file and the move, and rewritten in place in a folder where
+  # no file can be made (immutable: binding root too); there the lock is a
+  # mutex of the session.
+  "$build/bin/gen-exchange" arcs 4000 "$work/arcs-4000.txt" >/dev/null
+  local mode i codes winner four_pids
+  for mode in rename in-place; do
+    step="four programs at once, $mode"
+    dir=$work/four-$mode && mkdir -p "$dir" && cp "$work/arcs-4000.txt" "$dir/QZT_TEMP.TXT"
+    if [ $mode = in-place ] && ! chattr +i "$dir" 2>/dev/null; then
+      echo "   skipped $mode: no folder can be made immutable here"
+      continue
+    fi
+    four_pids=()
+    for i in 0 1 2 3; do
+      (code=0
+       wine "$run_exe" "$(winepath -w "$dir")" $((240 + i)) --threads 1 >/dev/null 2>&1 || code=$?
+       echo $code >"$work/four-rc-$i") &
+      four_pids+=($!)
+    done
+    wait "${four_pids[@]}"
+    [ $mode = rename ] || chattr -i "$dir"
+    codes="" winner=""
+    for i in 0 1 2 3; do
+      codes+="$(cat "$work/four-rc-$i") "
+      [ "$(cat "$work/four-rc-$i")" = 0 ] && winner=$i
+    done
+    [ "$(tr ' ' '\n' <<<"$codes" | grep -c '^0$')" = 1 ] && [ "$(tr ' ' '\n' <<<"$codes" | grep -c '^5$')" = 3 ] ||
+      fail "exit codes $codes, not one 0 and three 5"
+    mkdir -p "$work/four-want" && cp "$work/arcs-4000.txt" "$work/four-want/QZT_TEMP.TXT"
+    "$build/bin/equidist-run" "$work/four-want" $((240 + winner)) --threads 1
+    expect_reply "$work/four-want/QZT_TEMP.TXT"
+    echo "   $mode: exit codes $codes; the one reply in full"
+  done
+
+  # A read-only system file is replaced, and the reply is a read-only system
+  # file too (Wine keeps no hidden flag to test); a folder named with ".."
+  # in it is the folder it leads to.
+  step="a read-only system file, a path through .."
+  dir=$work/read-only && mkdir -p "$dir" "$work/elsewhere" && cp "$sample" "$dir/QZT_TEMP.TXT"
+  local file attrs
+  file=$(winepath -w "$dir/QZT_TEMP.TXT")
+  chmod 444 "$dir/QZT_TEMP.TXT"  # Wine's read-only flag
+  wine cmd /c attrib +s "$file" >/dev/null 2>&1 || fail "attrib failed"
+  rc=0
+  wine "$run_exe" "$(winepath -w "$work/elsewhere")\\..\\read-only" 4 >/dev/null 2>"$work/run.err" || rc=$?
+  [ "$rc" = 0 ] || fail "exit code $rc: $(cat "$work/run.err")"
+  expect_reply "$want"
+  attrs=$(wine cmd /c attrib "$file" 2>/dev/null | tr -d '\r' | cut -c1-10)
+  [[ $attrs == *R* && $attrs == *S* ]] || fail "the reply's attributes are '$attrs', not read-only and system"
+  echo "   replaced through elsewhere\\..\\read-only; a read-only system file still"
+
   program=wine
   step="a hold longer than the wait, the dialog"
   dir=$work/hold-too-long-dialog && mkdir -p "$dir" && cp "$sample" "$dir/QZT_TEMP.TXT"

@@ -104,6 +104,14 @@ finish() {
   wait "$app_pid" 2>/dev/null || true
 }
 
+# ended_with CODE: the program ends by itself with that exit code.
+ended_with() {
+  local code=0
+  poll 60 eval '! running "$app_pid"' || fail "the program did not end"
+  wait "$app_pid" 2>/dev/null || code=$?
+  [ "$code" = "$1" ] || fail "exit code $code, not $1"
+}
+
 # geometry: sets left, top, width, height of the dialog's outer window.
 geometry() {
   local info
@@ -332,6 +340,58 @@ run_scenarios() {
   click_client $((176 + 56)) $((40 + 12))
   finish
   expect_reply "$work/hq"
+
+  # A second program on the same exchange file while the first is open says
+  # so in a message box and changes nothing (exit code 5); the first then
+  # answers as ever.
+  scenario second-program "$sample"
+  start "$dir"
+  local first=$window first_pid=$app_pid
+  case $program in
+    fltk) (cd "$dir" && exec ./equidist) 2>/dev/null & ;;
+    wine) (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
+  esac
+  app_pid=$!
+  other_window() {
+    case $program in
+      fltk) xdotool search --onlyvisible --class '^equidist$' ;;
+      wine) xdotool search --onlyvisible --name '^等距点Ｋ$' ;;
+    esac | grep -v -x "$first" | head -1
+  }
+  poll 60 eval '[ -n "$(other_window)" ]' || fail "no message box from the second program"
+  window=$(other_window)
+  poll 10 settled || fail "the message box was not painted"
+  xdotool key Return
+  ended_with 5
+  cmp -s "$dir/QZT_TEMP.TXT" "$sample" || fail "the second program changed the file"
+  # The first dialog may have lost the focus to the box: a click in its edit
+  # box gives it back.
+  window=$first app_pid=$first_pid
+  click_client 120 18
+  xdotool key Escape
+  finish
+  expect_reply "$work/hq"
+
+  if [ "$program" = fltk ]; then
+    # The session ends (SIGTERM at logout, SIGHUP as the terminal goes): the
+    # host is answered as Cancel answers it, with exit code 1, while the
+    # dialog waits and during a walk. The signal goes to the program, not to
+    # the shell that started it.
+    scenario sigterm-while-open "$sample"
+    start "$dir"
+    kill -TERM "$(pgrep -P "$app_pid" -x equidist)"
+    ended_with 1
+    expect_reply "$work/hq"
+
+    scenario sighup-during-a-walk "$work/arcs.txt"
+    start "$dir"
+    xdotool type --delay 40 "240"
+    xdotool key Return
+    poll 30 status_shown || fail "the walk did not begin"
+    kill -HUP "$(pgrep -P "$app_pid" -x equidist)"
+    ended_with 1
+    expect_reply "$work/hq"
+  fi
 
   scenario escape-held-during-a-long-walk "$work/arcs.txt"
   start "$dir"

@@ -19,6 +19,7 @@ cleanup() {
 trap cleanup EXIT
 chmod 755 "$work"
 cp "$build/bin/equidist-run" "$work/"
+gen=$build/bin/gen-exchange
 
 as_user=()
 if [ "$(id -u)" = 0 ]; then
@@ -37,8 +38,8 @@ run() {
 
 no_temp() {
   local left
-  left=$(find "$1" -maxdepth 1 -name '*.tmp' | head -3)
-  [ -z "$left" ] || fail "temporary files left: $left"
+  left=$(find "$1" -maxdepth 1 \( -name '*.tmp' -o -name '*.lock' \) | head -3)
+  [ -z "$left" ] || fail "temporary or lock files left: $left"
 }
 
 # The headless reply for the sample, to compare complete replies with.
@@ -120,6 +121,84 @@ if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=8k,mode=0777 tmpfs "$dir" 2>/dev
 else
   echo "skip $name: no tmpfs can be mounted here"
 fi
+
+# A folder its user may list but not enter: nothing can be known of the
+# file, so the selection may be there, and it is said so (exit code 3).
+case_dir folder-not-entered
+cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 744 "$dir"
+run "$dir" 4
+[ $rc = 3 ] || fail "exit code $rc"
+grep -q "QZT_TEMP.TXT" "$work/stderr" || fail "no message on standard error"
+chmod 777 "$dir"
+cmp -s "$dir/QZT_TEMP.TXT" "$sample" || fail "the selection was changed"
+no_temp "$dir" && ok
+
+# The reply keeps the file's permissions, and a link in its place stays a
+# link to the file that gets the reply.
+case_dir mode-and-link
+mkdir "$dir/real" && chmod 777 "$dir/real"
+cp "$sample" "$dir/real/selection.txt" && chown nobody "$dir/real/selection.txt" 2>/dev/null || true
+chmod 640 "$dir/real/selection.txt" && ln -s real/selection.txt "$dir/QZT_TEMP.TXT"
+run "$dir" 4
+[ $rc = 0 ] || fail "exit code $rc"
+[ -L "$dir/QZT_TEMP.TXT" ] || fail "the link was replaced"
+cmp -s "$dir/real/selection.txt" "$want" || fail "the linked file has not the reply"
+[ "$(stat -c %a "$dir/real/selection.txt")" = 640 ] || fail "mode $(stat -c %a "$dir/real/selection.txt"), not 640"
+no_temp "$dir" && no_temp "$dir/real" && ok
+
+# A lock left by a program that was killed holds nothing, and its temporary
+# files go; a name that only looks like one of them stays. A lock another
+# program holds: nothing is touched, and it is said so (exit code 5).
+case_dir lock-held-and-left
+cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
+flock "$dir/QZT_TEMP.TXT.lock" "${as_user[@]}" "$work/equidist-run" "$dir" 4 >/dev/null 2>"$work/stderr" && rc=0 || rc=$?
+[ $rc = 5 ] || fail "exit code $rc while the lock was held"
+grep -q "もう一つの equidist" "$work/stderr" || fail "no message on standard error: $(cat "$work/stderr")"
+cmp -s "$dir/QZT_TEMP.TXT" "$sample" || fail "the selection was changed while the lock was held"
+touch "$dir/QZT_TEMP.TXT.4242-0.tmp" "$dir/QZT_TEMP.TXT.4242-0.tmp.kept" && chmod 666 "$dir"/*.tmp*
+run "$dir" 4
+[ $rc = 0 ] || fail "exit code $rc after the lock was left"
+cmp -s "$dir/QZT_TEMP.TXT" "$want" || fail "the reply differs"
+[ -e "$dir/QZT_TEMP.TXT.4242-0.tmp.kept" ] || fail "a file not ours was removed"
+rm "$dir/QZT_TEMP.TXT.4242-0.tmp.kept"
+no_temp "$dir" && ok
+
+# Many programs on one exchange file, each with a distance of its own,
+# started at once and one after another while the first still runs: one
+# replies in full, the others change nothing (exit code 5). Through a new
+# file and the move, and rewritten in place in a read-only folder.
+"$gen" arcs 1500 "$work/arcs.in" >/dev/null
+many() {
+  local gap=$1 i pids=() rcs="" winner=""
+  for i in 0 1 2 3 4 5 6 7; do
+    sleep "$gap"
+    (code=0
+     "${as_user[@]}" "$work/equidist-run" "$dir" $((240 + i)) --threads 1 >/dev/null 2>&1 || code=$?
+     echo $code >"$work/rc-$i") &
+    pids+=($!)
+  done
+  wait "${pids[@]}"
+  for i in 0 1 2 3 4 5 6 7; do
+    rcs+="$(cat "$work/rc-$i") "
+    [ "$(cat "$work/rc-$i")" = 0 ] && winner=$i
+  done
+  [ "$(tr ' ' '\n' <<<"$rcs" | grep -c '^0$')" = 1 ] && [ "$(tr ' ' '\n' <<<"$rcs" | grep -c '^5$')" = 7 ] ||
+    fail "gap $gap s: exit codes $rcs, not one 0 and seven 5"
+  if [ -n "$winner" ]; then
+    mkdir -p "$work/many-want" && cp "$work/arcs.in" "$work/many-want/QZT_TEMP.TXT"
+    "$work/equidist-run" "$work/many-want" $((240 + winner)) --threads 1
+    cmp -s "$dir/QZT_TEMP.TXT" "$work/many-want/QZT_TEMP.TXT" || fail "gap $gap s: not the reply of the one that replied"
+  fi
+}
+for mode in rename in-place; do
+  for gap in 0 0.06; do
+    case_dir "many-$mode-$gap"
+    cp "$work/arcs.in" "$dir/QZT_TEMP.TXT" && chmod 666 "$dir/QZT_TEMP.TXT"
+    [ $mode = in-place ] && chmod 555 "$dir"
+    many $gap
+    no_temp "$dir" && ok
+  done
+done
 
 case_dir "現場 図面"
 mkdir -p "$dir/設計 1" && chmod 777 "$dir/設計 1"
