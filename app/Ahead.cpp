@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 
 TAhead::TAhead(size_t n, size_t ahead, std::function<void(size_t)> work)
     : n_(n), ahead_(std::max<size_t>(ahead, 1)), work_(std::move(work)), done_(n), failed_(n) {

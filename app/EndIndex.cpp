@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "exchange/Prefault.h"
+#include "base/Prefault.h"
 #include "geometry/Plane.h"
 
 namespace {

@@ -1,14 +1,11 @@
 #include "app/Unit1.h"
 
 #include <exception>
-#include <new>
-#include <string>
 
 #include "app/Captions.h"
-#include "app/ChainWalk.h"
-#include "app/SegEnds.h"
+#include "app/Division.h"
+#include "base/ReplaceFile.h"
 #include "exchange/KdxGaibu.h"
-#include "exchange/SjisText.h"
 #include "geometry/MyFunc.h"
 
 namespace {
@@ -54,38 +51,37 @@ void TForm1::FormShow() {
 }
 
 bool TForm1::TakeLock() {
-  return lock_.Held() || lock_.Take(exchangeFile_) != TExchangeLock::kBusy;
+  return lock_.Held() || lock_.Take(exchangeFile_) != TFileLock::kBusy;
 }
 
 // The path is the one built when the form was shown, so that closing needs no
 // memory of its own to replace, or at least remove, the host's selection.
 void TForm1::FormClose() {
-  bool hostFileLeft = false;
-  replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+  replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft_, read_ ? &*read_ : nullptr);
   lock_.Release();
   GaibuFree();
-  if (hostFileLeft) host_.ReplyNotPlaced();
+  if (hostFileLeft_) host_.ReplyNotPlaced();
 }
 
 void TForm1::CloseOnFailure() noexcept {
   if (closed_) return;
-  closed_ = true;
+  closed_ = failed_ = true;
   OutLines.Clear();  // nothing of a run cut short is replied: "hq" alone
-  bool hostFileLeft = true;
+  hostFileLeft_ = true;
   try {
     if (exchangeFile_.empty()) exchangeFile_ = host_.ProgramFolder() / kExchangeFileName;
     if (TakeLock()) {
-      replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft, read_ ? &*read_ : nullptr);
+      replySaved_ = SaveExchangeFile(exchangeFile_, &hostFileLeft_, read_ ? &*read_ : nullptr);
     } else {  // the file is another program's to answer
       anotherInstance_ = true;
-      hostFileLeft = false;
+      hostFileLeft_ = false;
     }
   } catch (...) {  // not even the file's path: the selection stays where it is
   }
   lock_.Release();
   if (!running_) GaibuFree();  // a walk cut short may still have workers reading the tables
   try {
-    if (hostFileLeft) host_.ReplyNotPlaced();
+    if (hostFileLeft_) host_.ReplyNotPlaced();
   } catch (...) {
   }
 }
@@ -113,11 +109,11 @@ void TForm1::Button1Click() {
       const double d = StrToFloatZ(host_.EditText());
       if (d > kTolerance) {  // nothing below it is a distance
         running_ = true;
-        done = Divide(d);
+        done = DivideChain(d, host_);
       }
     }
   } catch (const std::exception&) {
-    // Reading the edit box, or showing a message, found no memory; Divide
+    // Reading the edit box, or showing a message, found no memory; DivideChain
     // has taken back what it appended.
   }
   running_ = false;
@@ -127,53 +123,4 @@ void TForm1::Button1Click() {
   }
   // The dialog stays open: the next distance is typed at once, over the last.
   host_.FocusEdit();
-}
-
-// Whatever way the run ends without a complete reply, the tables, the reply
-// and the writer's memory are as they were before it, so that another OK
-// replies what this one would have replied on a fresh start.
-bool TForm1::Divide(double d) {
-  const TReplyMark before = MarkReply();
-  try {
-    host_.SetStatus(status::kSearchingEnds);
-    host_.RepaintStatus();
-    TSegEndsScope ends;
-    ends.Build();
-    if (SegEnds.empty()) {
-      host_.SetStatus(status::kNoEnds);
-      return false;
-    }
-    host_.SetStatus(status::kSearchingStart);
-    host_.RepaintStatus();
-    const double hx = DesignatedPoints[1].X, hy = DesignatedPoints[1].Y;
-    const int32_t start = FindStartEnd(hx, hy);
-    if (start == -1) {
-      host_.SetStatus(status::kNoStart);
-      return false;
-    }
-    host_.SetStatus(status::kWalking);
-    host_.RepaintStatus();
-
-    TChain chain;
-    const TTraceEnd end = TraceChain(start, hx, hy, d, [this] { return host_.EscBeforeSegment(); }, chain);
-    if (end == TTraceEnd::TooManyPoints) {
-      host_.SetStatus(status::kTooManyPoints);
-      return false;
-    }
-    OutLayerGroup(FirstLayerGroup);
-    OutLayer(FirstLayer);
-    OutPen(FirstLineColor, 0);
-    const double total = EmitPoints(chain, hx, hy, d, [this] { return host_.EscBetweenPoints(); },
-                                    end == TTraceEnd::Escape);
-    std::string comment(kTotalLengthLabel);
-    comment += FormatFixedN(3, total);
-    comment += "mm";
-    OutComment(comment);
-    return true;
-  } catch (const std::exception& e) {
-    RewindReply(before);  // so that a later Cancel still replies "hq" alone
-    // May fail too, with nothing left to undo.
-    host_.SetStatus(dynamic_cast<const std::bad_alloc*>(&e) ? status::kOutOfMemory : status::kWalkFailed);
-    return false;
-  }
 }

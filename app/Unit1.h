@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/ExchangeLock.h"
+#include "base/FileLock.h"
 #include "exchange/Loader.h"
 
 struct TScreenPoint {
@@ -69,6 +69,11 @@ class TForm1 {
   // Whether the close wrote the reply ("hq" included) into the exchange file.
   bool ReplySaved() const { return replySaved_; }
   bool AnotherInstance() const { return anotherInstance_; }
+  // Whether the close left the host's selection in the exchange file (the
+  // host was told: ReplyNotPlaced).
+  bool HostFileLeft() const { return hostFileLeft_; }
+  // Whether CloseOnFailure, not a close, ended the form.
+  bool Failed() const { return failed_; }
 
   // The program cannot go on: its window could not be made, the toolkit has
   // no display, something escaped the event loop, or the session ends. The
@@ -81,17 +86,17 @@ class TForm1 {
   std::filesystem::path ExeFolder;
 
  private:
-  bool Divide(double d);  // true when the reply is complete
-
   bool TakeLock();  // false when another program holds the file
 
   TFormHost& host_;
   std::filesystem::path exchangeFile_;  // ExeFolder / kExchangeFileName
-  TExchangeLock lock_;
+  TFileLock lock_;
   std::optional<TFileStamp> read_;  // the file as it was read, once it was
   bool closed_ = false;
   bool replySaved_ = false;
   bool anotherInstance_ = false;
+  bool hostFileLeft_ = false;
+  bool failed_ = false;
   TReadCut readCut_ = TReadCut::kNone;  // the exchange file was read only in part: nothing is walked
   bool running_ = false;
   bool closeWanted_ = false;

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "app/ProgramPath.h"
-#include "exchange/FileIO.h"
+#include "base/ProgramPath.h"
+#include "base/FileIO.h"
 #include "exchange/KdxGaibu.h"
 #include "TempDir.h"
 

@@ -11,8 +11,8 @@
 #include <new>
 #include <vector>
 
-#include "exchange/MemoryCeiling.h"
-#include "exchange/Prefault.h"
+#include "base/MemoryCeiling.h"
+#include "base/Prefault.h"
 
 // A table whose count would pass what an int32 holds takes no record more:
 // it fails as running out of memory does, on the same paths.

@@ -12,5 +12,5 @@
 #include "exchange/Records.h"
 #include "exchange/SjisText.h"
 #include "exchange/State.h"
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 #include "exchange/Writer.h"

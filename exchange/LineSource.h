@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/FileIO.h"
+#include "base/FileIO.h"
 
 class TLineSource {
  public:

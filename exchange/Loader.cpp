@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "exchange/Entities.h"
-#include "exchange/FileIO.h"
+#include "base/FileIO.h"
 #include "exchange/LineSource.h"
 #include "exchange/Records.h"
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 #include "exchange/Tokenizer.h"
 
 namespace {

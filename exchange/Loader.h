@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "exchange/FileIO.h"
+#include "base/FileIO.h"
 
 // Why the reading of a file that was opened stopped before its end.
 enum class TReadCut { kNone, kReadError, kMemory };

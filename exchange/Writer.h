@@ -1,12 +1,12 @@
-// The reply: records appended while the division runs, and the rewriting of
-// the exchange file with them.
+// The reply: records appended while the division runs, and the exchange
+// file replaced by them (base/ReplaceFile.h says how).
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
 
-#include "exchange/FileIO.h"
+#include "base/ReplaceFile.h"
 #include "exchange/State.h"
 
 void AddOutLine(std::string_view text);
@@ -31,17 +31,7 @@ TReplyMark MarkReply();
 void RewindReply(const TReplyMark& mark);
 
 // Replaces the exchange file with the reply ("hq" alone when there is none),
-// waiting a few seconds at most for other programs that hold the file. Given
-// `read`, the look taken as the file was read, a file that is no longer that
-// one is left alone. On failure no temporary file remains, and the exchange
-// file is deleted, or emptied where it cannot be deleted; where neither can
-// be done, or known to have been done, `hostFileLeft` is set: the file may
-// still hold the host's selection (or, where even emptying it failed, part
-// of the reply).
-// Throws nothing, memory running out included.
+// as ReplaceFileWith replaces a file. `hostFileLeft`: the file may still hold
+// the host's selection. Throws nothing.
 bool SaveExchangeFile(const std::filesystem::path& path, bool* hostFileLeft = nullptr,
                       const TFileStamp* read = nullptr);
-// Removes the temporary files that runs stopped before their end left beside
-// the exchange file. Only while the exchange is locked: no running program
-// can be writing one then.
-void RemoveStaleTemps(const std::filesystem::path& exchangeFile);

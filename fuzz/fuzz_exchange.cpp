@@ -18,7 +18,7 @@
 
 #include "app/Unit1.h"
 #include "exchange/KdxGaibu.h"
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 #include "tests/ReplyCheck.h"
 #include "tests/TempDir.h"
 

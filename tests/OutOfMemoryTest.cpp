@@ -21,7 +21,7 @@
 #include "app/Ahead.h"
 #include "app/Captions.h"
 #include "exchange/KdxGaibu.h"
-#include "exchange/MemoryCeiling.h"
+#include "base/MemoryCeiling.h"
 #include "geometry/Separators.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "FakeHost.h"
-#include "exchange/ExchangeLock.h"
-#include "exchange/FileIO.h"
+#include "base/FileLock.h"
+#include "base/FileIO.h"
 #include "exchange/KdxGaibu.h"
 
 namespace {
@@ -187,8 +187,8 @@ TEST(ReplyPlacement, AFileChangedSinceItWasReadIsLeftAlone) {
 TEST(ReplyPlacement, AnotherProgramsFileIsNotTouched) {
   TTempDir dir;
   WriteBytes(dir / kExchangeFileName, kSelection);
-  TExchangeLock other;
-  ASSERT_EQ(other.Take(dir / kExchangeFileName), TExchangeLock::kHeld);
+  TFileLock other;
+  ASSERT_EQ(other.Take(dir / kExchangeFileName), TFileLock::kHeld);
   {
     TFakeHost host;
     host.Folder = dir.Path();

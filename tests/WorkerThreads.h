@@ -1,7 +1,7 @@
 // The number of worker threads set for one scope of a test.
 #pragma once
 
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 
 struct TWorkerThreads {
   explicit TWorkerThreads(unsigned n) { SetWorkerThreads(n); }

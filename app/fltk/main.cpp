@@ -20,12 +20,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/Captions.h"
-#include "app/EscPoll.h"
+#include "app/DesktopHost.h"
 #include "app/Layout.h"
-#include "app/ProgramPath.h"
+#include "app/RunForm.h"
 #include "app/Unit1.h"
 #include "app/icon/icon.xpm"
 
@@ -99,8 +100,10 @@ bool EscapeDown() {
   return Fl::get_key(FL_Escape) != 0;
 }
 
-class TFltkHost : public TFormHost {
+class TFltkHost : public TDesktopHost {
  public:
+  TFltkHost() : TDesktopHost(&EscapeDown) {}
+
   // The window and the controls the form works through, once they are made.
   void Attach(Fl_Window& window, Fl_Input& edit, Fl_Box& status) {
     window_ = &window;
@@ -129,22 +132,17 @@ class TFltkHost : public TFormHost {
     status_->redraw();
     Fl::flush();
   }
-  bool EscBeforeSegment() override { return escape_(); }
-  bool EscBetweenPoints() override { return escape_(); }
   void CloseWindow() override { window_->hide(); }
   // A click or Alt+Y leaves the focus on the OK button.
   void FocusEdit() override {
     edit_->take_focus();
     edit_->position(edit_->size(), 0);  // the cursor at the end, the whole text selected
   }
-  std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
-  void AnotherInstance() override { Alert(message::kAnotherInstance); }
 
   void DisplayLost() { displayLost_ = true; }
 
  private:
-  void Alert(const char* text) {
+  void Alert(const char* text) override {
     if (displayLost_) {  // no window can say it any more
       std::fprintf(stderr, "%s\n", text);
       return;
@@ -159,7 +157,6 @@ class TFltkHost : public TFormHost {
   Fl_Window* window_ = nullptr;
   Fl_Input* edit_ = nullptr;
   Fl_Box* status_ = nullptr;
-  TEscPoll<bool (*)()> escape_{&EscapeDown};
 };
 
 // FLTK keeps a left-aligned label 3 pixels inside its box: the box is widened
@@ -191,22 +188,18 @@ TForm1* FatalForm;
   std::vfprintf(stderr, format, args);
   va_end(args);
   std::fputc('\n', stderr);
-  if (FatalForm && FatalForm->AnotherInstance()) {  // lost while the message box was to say so
-    std::fprintf(stderr, "%s\n", message::kAnotherInstance);
-    std::_Exit(5);
-  }
-  if (FatalForm) {
-    FatalHost->DisplayLost();
-    FatalForm->CloseOnFailure();
-  }
-  std::_Exit(1);  // a walk cut short may still have workers running
+  if (!FatalForm) std::_Exit(kExitFailed);
+  if (FatalForm->AnotherInstance()) std::fprintf(stderr, "%s\n", message::kAnotherInstance);  // the box could not
+  FatalHost->DisplayLost();
+  FatalForm->CloseOnFailure();
+  std::_Exit(ExitCodeOf(*FatalForm));  // a walk cut short may still have workers running
 }
 
+// A close a moment before may have answered the host already.
 void EndForSignal() {
-  const bool answered = FatalForm->Closed();  // by a close a moment before
-  FatalHost->DisplayLost();                   // nobody is there to read a message box
+  FatalHost->DisplayLost();  // nobody is there to read a message box
   FatalForm->CloseOnFailure();
-  std::_Exit(answered ? 0 : 1);
+  std::_Exit(ExitCodeOf(*FatalForm));
 }
 
 // The pipe is non-blocking, so that the handler never waits on a full one.
@@ -219,26 +212,22 @@ void CatchEndSignals() {
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
 }
 
-}  // namespace
+// The window and its controls, made when the form asks for them.
+class TFltkFrontEnd : public TFrontEnd {
+ public:
+  TFltkFrontEnd(TForm1& form, TFltkHost& host) : form_(form), host_(host) {}
 
-int main() {  // the program reads no command line
-  TFltkHost host;
-  TForm1 form(host);
-  FatalHost = &host;
-  FatalForm = &form;
-  Fl::fatal = Fatal;
-  CatchEndSignals();
-  try {
+  bool MakeWindow() override {
     static const std::string family = " " + JapaneseGothic();  // " ": regular style
     Fl::set_font(kFont, family.c_str());
     Fl::disable_im();  // digits are typed as plain single-byte characters
     Fl::visible_focus(1);
 
-    Fl_Window window(layout::kInitialLeft, layout::kInitialTop, layout::kClientWidth, layout::kClientHeight,
-                     caption::kForm);
-    window.color(kFormColour);
-    window.iconlabel(caption::kAppTitle);
-    window.xclass("equidist");
+    window_ = std::make_unique<Fl_Window>(layout::kInitialLeft, layout::kInitialTop, layout::kClientWidth,
+                                          layout::kClientHeight, caption::kForm);
+    window_->color(kFormColour);
+    window_->iconlabel(caption::kAppTitle);
+    window_->xclass("equidist");
     Label(layout::kLabel1, caption::kDistance);
     Label(layout::kLabel2, caption::kUnit);
     constexpr layout::TRect s = layout::kLabel3;  // centred: the box is the layout's own
@@ -250,34 +239,53 @@ int main() {  // the program reads no command line
     status->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     // In tab order: Edit1, Button1, Button2.
     constexpr layout::TRect e = layout::kEdit1;
-    auto* edit = new Fl_Input(e.X, e.Y, e.W, e.H);
-    edit->textfont(kFont);
-    edit->textsize(kFontSize);
+    edit_ = new Fl_Input(e.X, e.Y, e.W, e.H);
+    edit_->textfont(kFont);
+    edit_->textsize(kFontSize);
     auto* ok = MakeButton<TDefaultButton>(layout::kButton1, caption::kOk);
     auto* cancel = MakeButton<Fl_Button>(layout::kButton2, caption::kCancel);
-    window.end();
-    host.Attach(window, *edit, *status);
+    window_->end();
+    host_.Attach(*window_, *edit_, *status);
 
     static const Fl_Pixmap iconPixmap(equidist_icon_xpm);
     static const Fl_RGB_Image icon(&iconPixmap, kFormColour);
-    window.icon(&icon);
+    window_->icon(&icon);
 
-    ok->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button1Click(); }, &form);
-    cancel->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button2Click(); }, &form);
+    ok->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button1Click(); }, &form_);
+    cancel->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Button2Click(); }, &form_);
     // The close button and Esc.
-    window.callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form);
-
-    form.FormShow();
-    if (form.Closed()) return form.AnotherInstance() ? 5 : 1;
-    window.show();
-    while (!window.visible() && window.shown()) Fl::wait();
-    form.PlaceAtCursor();  // now with the frame's size
-    edit->take_focus();
-    Fl::run();
-    if (form.Closed()) return 0;
-  } catch (...) {
+    window_->callback([](Fl_Widget*, void* f) { static_cast<TForm1*>(f)->Close(); }, &form_);
+    return true;  // without a display, showing it ends the program through Fatal
   }
-  // Anything but a close ended it: the host is answered as Cancel answers.
-  form.CloseOnFailure();
-  return 1;
+
+  void ShowWindow() override {
+    window_->show();
+    while (!window_->visible() && window_->shown()) Fl::wait();
+    form_.PlaceAtCursor();  // now with the frame's size
+    edit_->take_focus();
+  }
+
+  bool RunLoop() override {
+    Fl::run();
+    return false;
+  }
+
+ private:
+  TForm1& form_;
+  TFltkHost& host_;
+  std::unique_ptr<Fl_Window> window_;
+  Fl_Input* edit_ = nullptr;
+};
+
+}  // namespace
+
+int main() {  // the program reads no command line
+  TFltkHost host;
+  TForm1 form(host);
+  FatalHost = &host;
+  FatalForm = &form;
+  Fl::fatal = Fatal;
+  CatchEndSignals();
+  TFltkFrontEnd front(form, host);
+  return RunForm(form, front);
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 
 namespace {
 

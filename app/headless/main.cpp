@@ -3,12 +3,7 @@
 // typed, OK, closed), without a window. With --esc-at K the ESC key reads as
 // down from the K-th question before a segment on (0: already at the first).
 // --threads N works on N threads instead of one per core.
-// Exit codes: 0 the exchange is done; 1 it failed before its end (memory
-// running out), and the exchange file holds "hq"; 2 OK left the dialog open,
-// and it was closed as Cancel does; 3 the reply could not be placed and the
-// exchange file was left as it was; 4 the reply could not be written and the
-// exchange file was removed or emptied; 5 another program held the exchange
-// file, which was left as it was; 64 a wrong command line.
+// The exit codes are the dialogs' own (app/RunForm.h).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,10 +11,11 @@
 
 #include "Version.h"
 #include "app/Captions.h"
+#include "app/RunForm.h"
 #include "app/Unit1.h"
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 #include "app/headless/Console.h"
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -45,11 +41,10 @@ class THeadlessHost : public TFormHost {
   void CloseWindow() override {}
   void FocusEdit() override {}
   std::filesystem::path ProgramFolder() override { return folder_; }
-  void ReplyNotPlaced() override { replyNotPlaced_ = true; }
+  void ReplyNotPlaced() override {}  // said once the form has closed, as the exit code is
   void AnotherInstance() override {}
 
   const std::string& Status() const { return status_; }
-  bool ReplyWasNotPlaced() const { return replyNotPlaced_; }
 
  private:
   std::filesystem::path folder_;
@@ -57,11 +52,27 @@ class THeadlessHost : public TFormHost {
   long long escAt_;
   long long asked_ = 0;
   std::string status_;
-  bool replyNotPlaced_ = false;
 };
 
-constexpr int kExitFailed = 1, kExitLeftOpen = 2, kExitReplyNotPlaced = 3, kExitReplyRemoved = 4,
-              kExitAnotherInstance = 5, kExitUsage = 64;
+// No window: the distance is typed as the form is shown, and OK pressed once.
+class THeadlessRun : public TFrontEnd {
+ public:
+  THeadlessRun(TForm1& form, const THeadlessHost& host) : form_(form), host_(host) {}
+  bool MakeWindow() override { return true; }
+  void ShowWindow() override {}
+  bool RunLoop() override {
+    form_.Button1Click();
+    if (form_.Closed()) return false;
+    // OK left the dialog open: say why, and close it as Cancel does.
+    if (!host_.Status().empty()) PrintLine(stderr, host_.Status());
+    form_.Button2Click();
+    return true;
+  }
+
+ private:
+  TForm1& form_;
+  const THeadlessHost& host_;
+};
 
 int Usage() {
   PrintLine(stderr, "使い方：equidist-run フォルダー 分割距離 [--esc-at K] [--threads N]");
@@ -127,32 +138,13 @@ int main(int argc, char** argv) {
   }
   THeadlessHost host(args.Folder, args.Rest[0], escAt);
   TForm1 form(host);
-  int code = 0;
-  try {
-    form.FormShow();
-    if (form.Closed()) {
-      code = kExitFailed;
-    } else {
-      form.Button1Click();
-      if (!form.Closed()) {
-        // OK left the dialog open: say why, and close it as Cancel does.
-        if (!host.Status().empty()) PrintLine(stderr, host.Status());
-        form.Button2Click();
-        code = kExitLeftOpen;
-      }
-    }
-  } catch (...) {
-    form.CloseOnFailure();
-    code = kExitFailed;
-  }
+  THeadlessRun run(form, host);
+  const int code = RunForm(form, run);
   if (form.AnotherInstance()) {
     PrintLine(stderr, message::kAnotherInstance);
-    return kExitAnotherInstance;
+  } else {
+    if (form.Failed()) PrintLine(stderr, status::kOutOfMemory);  // nothing else stops it early
+    if (form.HostFileLeft()) PrintLine(stderr, message::kReplyNotPlaced);
   }
-  if (code == kExitFailed) PrintLine(stderr, status::kOutOfMemory);  // nothing else stops it early
-  if (host.ReplyWasNotPlaced()) {
-    PrintLine(stderr, message::kReplyNotPlaced);
-    return kExitReplyNotPlaced;
-  }
-  return form.ReplySaved() ? code : kExitReplyRemoved;
+  return code;
 }

@@ -13,11 +13,11 @@
 #include <string_view>
 
 #include "app/Captions.h"
-#include "app/EscPoll.h"
+#include "app/DesktopHost.h"
 #include "app/Layout.h"
-#include "app/ProgramPath.h"
+#include "app/RunForm.h"
 #include "app/Unit1.h"
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 #include "app/win32/Accessibility.h"
 #include "app/win32/Colours.h"
 #include "app/win32/Dpi.h"
@@ -43,8 +43,10 @@ bool EscapeDown() {
   return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
 }
 
-class TWin32Host : public TFormHost {
+class TWin32Host : public TDesktopHost {
  public:
+  TWin32Host() : TDesktopHost(&EscapeDown) {}
+
   HWND App = nullptr, Form = nullptr, Edit = nullptr, Status = nullptr;
 
   TScreenPoint CursorPos() override {
@@ -74,8 +76,6 @@ class TWin32Host : public TFormHost {
     AnnounceChange(Status);
   }
   void RepaintStatus() override { UpdateWindow(Status); }
-  bool EscBeforeSegment() override { return escape_(); }
-  bool EscBetweenPoints() override { return escape_(); }
   void CloseWindow() override {
     DestroyWindow(Form);
     DestroyWindow(App);
@@ -85,18 +85,13 @@ class TWin32Host : public TFormHost {
     SetFocus(Edit);
     SendMessageW(Edit, EM_SETSEL, 0, -1);
   }
-  std::filesystem::path ProgramFolder() override { return ::ProgramFolder(); }
-  void ReplyNotPlaced() override { Alert(message::kReplyNotPlaced); }
-  void AnotherInstance() override { Alert(message::kAnotherInstance); }
-
  private:
   // In front even when the dialog is not, or not yet, shown: a second
   // program's box would otherwise wait behind the first program's dialog.
-  void Alert(const char* text) {
+  void Alert(const char* text) override {
     MessageBoxW(Form, Widen(text).c_str(), Widen(caption::kForm).c_str(), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
   }
 
-  TEscPoll<bool (*)()> escape_{&EscapeDown};
   bool liveRegion_ = false;
 };
 
@@ -291,41 +286,50 @@ bool CreateWindows(HINSTANCE inst) {
   return true;
 }
 
-}  // namespace
+// The windows and the message loop. Every way out answers the host
+// (app/RunForm.h): a window that cannot be made (no desktop, its resources
+// exhausted), a failure anywhere, or a loop ended by anything but a close.
+class TWin32FrontEnd : public TFrontEnd {
+ public:
+  explicit TWin32FrontEnd(HINSTANCE inst) : inst_(inst) {}
 
-// Every way out answers the host: a window that cannot be made (no desktop,
-// its resources exhausted), a failure anywhere, or a loop ended by anything
-// but a close (the session ending) replies "hq", as Cancel does.
-int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
-  try {
+  bool MakeWindow() override {
     const INITCOMMONCONTROLSEX styles{sizeof styles, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&styles);  // the controls in the system's visual style
     Colours.Take();
-    if (!CreateWindows(inst)) {
-      Form1.CloseOnFailure();
-      return 1;
-    }
+    if (!CreateWindows(inst_)) return false;
     // Sized for the screen under the cursor, where the form opens: its outer
     // size places it there.
     POINT cursor{};
     GetCursorPos(&cursor);
     Layout(DpiAtPoint(cursor));
-    Form1.FormShow();
-    if (Form1.Closed()) return Form1.AnotherInstance() ? 5 : 1;
-    ShowWindow(Host.App, SW_SHOWNOACTIVATE);
-    ShowWindow(Host.Form, SW_SHOW);
+    return true;
+  }
+
+  void ShowWindow() override {
+    ::ShowWindow(Host.App, SW_SHOWNOACTIVATE);
+    ::ShowWindow(Host.Form, SW_SHOW);
     SetForegroundWindow(Host.Form);
     SetFocus(Host.Edit);
+  }
 
+  bool RunLoop() override {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       if (IsWindow(Host.Form) && IsDialogMessageW(Host.Form, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
-    if (Form1.Closed()) return 0;
-  } catch (...) {
+    return false;
   }
-  Form1.CloseOnFailure();
-  return 1;
+
+ private:
+  HINSTANCE inst_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
+  TWin32FrontEnd front(inst);
+  return RunForm(Form1, front);
 }

@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "exchange/Prefault.h"
+#include "base/Prefault.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

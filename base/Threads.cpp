@@ -1,4 +1,4 @@
-#include "exchange/Threads.h"
+#include "base/Threads.h"
 
 #include <algorithm>
 #include <atomic>

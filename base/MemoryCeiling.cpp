@@ -1,4 +1,4 @@
-#include "exchange/MemoryCeiling.h"
+#include "base/MemoryCeiling.h"
 
 #include <algorithm>
 #include <atomic>

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "exchange/MemoryCeiling.h"
+#include "base/MemoryCeiling.h"
 
 // hugePages: for a table read at random, where small pages would cost a TLB
 // miss on nearly every access.

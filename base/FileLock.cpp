@@ -1,6 +1,6 @@
-#include "exchange/ExchangeLock.h"
+#include "base/FileLock.h"
 
-#include "exchange/FileIO.h"
+#include "base/FileIO.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -12,8 +12,8 @@ namespace {
 
 // The mutex that stands for the file: named by the full path, in capitals
 // as the file system compares names, hashed (FNV-1a) to fit a name's length.
-std::wstring MutexName(const std::filesystem::path& exchangeFile) {
-  std::wstring full = Win32Path(exchangeFile);
+std::wstring MutexName(const std::filesystem::path& file) {
+  std::wstring full = Win32Path(file);
   CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
   uint64_t hash = 14695981039346656037u;
   for (const wchar_t c : full) {
@@ -26,9 +26,9 @@ std::wstring MutexName(const std::filesystem::path& exchangeFile) {
 
 }  // namespace
 
-TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchangeFile) {
+TFileLock::TResult TFileLock::Take(const std::filesystem::path& file) {
   Release();
-  lockFile_ = exchangeFile;
+  lockFile_ = file;
   lockFile_ += kLockSuffix;
   const std::wstring p = Win32Path(lockFile_);
   // A lock file on its way out, its holder closing it, refuses every open
@@ -51,7 +51,7 @@ TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchange
     if (GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) break;
     if (!wait.Sleep()) break;
   }
-  const HANDLE m = CreateMutexW(nullptr, FALSE, MutexName(exchangeFile).c_str());
+  const HANDLE m = CreateMutexW(nullptr, FALSE, MutexName(file).c_str());
   if (!m) return kUnheld;
   switch (WaitForSingleObject(m, 0)) {
     case WAIT_OBJECT_0:
@@ -68,7 +68,7 @@ TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchange
 }
 
 // Closing the lock file removes it.
-void TExchangeLock::Release() noexcept {
+void TFileLock::Release() noexcept {
   if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
   if (fallback_ != -1) {
     ReleaseMutex(reinterpret_cast<HANDLE>(fallback_));
@@ -84,9 +84,9 @@ void TExchangeLock::Release() noexcept {
 #include <sys/stat.h>
 #include <unistd.h>
 
-TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchangeFile) {
+TFileLock::TResult TFileLock::Take(const std::filesystem::path& file) {
   Release();
-  lockFile_ = exchangeFile;
+  lockFile_ = file;
   lockFile_ += kLockSuffix;
   for (int attempt = 0; attempt < 100; ++attempt) {
     // Made, or one made before opened as it may be: flock binds either way.
@@ -113,7 +113,7 @@ TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchange
     }
     ::close(fd);
   }
-  const std::filesystem::path folder = exchangeFile.has_parent_path() ? exchangeFile.parent_path() : ".";
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return kUnheld;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -127,7 +127,7 @@ TExchangeLock::TResult TExchangeLock::Take(const std::filesystem::path& exchange
 
 // The name goes while the lock is still held, so that nobody takes a lock
 // on a file about to lose its name without finding out.
-void TExchangeLock::Release() noexcept {
+void TFileLock::Release() noexcept {
   if (file_ != -1) {
     ::unlink(lockFile_.c_str());
     ::close(static_cast<int>(file_));

@@ -1,4 +1,4 @@
-#include "app/ProgramPath.h"
+#include "base/ProgramPath.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

@@ -1,4 +1,4 @@
-#include "exchange/FileIO.h"
+#include "base/FileIO.h"
 
 #include <algorithm>
 #include <thread>
