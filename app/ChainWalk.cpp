@@ -28,24 +28,25 @@ TPointD WalkerAt(const TChain& chain, size_t k, double hx, double hy) {
 // points all step through them with this, so that all three agree.
 class TSegmentPoints {
  public:
-  TSegmentPoints(double carried, double length, double d) : a_(carried + length), d_(d), missing_(d - carried) {}
+  TSegmentPoints(double carried, double length, double d) : rest_(carried + length), d_(d), missing_(d - carried) {}
   // Moves on to the next point; false when the segment takes no more.
   bool Next() {
     if (begun_) {
-      a_ = a_ - d_;
+      rest_ = rest_ - d_;
       missing_ = d_;
     }
     begun_ = true;
-    return a_ >= d_;
+    return rest_ >= d_;
   }
   // The path length from the last point (or from where the segment is
   // begun) to this one.
   double Missing() const { return missing_; }
   // Once Next() has said no more: what is carried into the next segment.
-  double Carried() const { return a_; }
+  double Carried() const { return rest_; }
 
  private:
-  double a_, d_, missing_;
+  double rest_;  // from the last point (or the carried length's start) to the far end
+  double d_, missing_;
   bool begun_ = false;
 };
 
@@ -70,25 +71,25 @@ TCounted CountPoints(TChain& chain, double hx, double hy, double d,
     chain.ArcLengths[j] =
         EllipseArcLength(arc.CX, arc.CY, arc.R, arc.Flatness, arc.StartAngle, arc.EndAngle, arc.Tilt);
   });
-  double a = 0;
+  double carried = 0;
   int64_t points = 0;
   size_t arc = 0;
   for (size_t k = 0; k < chain.Steps.size(); ++k) {
     if (escBeforeSegment()) return {TTraceEnd::Escape, k, arc};
     const int32_t cur = chain.Steps[k];
-    double lseg;
+    double length;
     if (SegEnds.Kind(cur) == kSegLine) {
       const TPointD w = WalkerAt(chain, k, hx, hy), f = SegEnds.At(PartnerOf(cur));
-      lseg = Distance(w.X, w.Y, f.X, f.Y);
+      length = Distance(w.X, w.Y, f.X, f.Y);
     } else {
       measure.Wait(arc);
-      chain.ArcCarried[arc] = a;
-      lseg = chain.ArcLengths[arc++];
+      chain.ArcCarried[arc] = carried;
+      length = chain.ArcLengths[arc++];
     }
-    TSegmentPoints step(a, lseg, d);
+    TSegmentPoints step(carried, length, d);
     while (step.Next())
       if (++points > kMaxPoints) return {TTraceEnd::TooManyPoints, k, arc};
-    a = step.Carried();
+    carried = step.Carried();
   }
   return {TTraceEnd::ChainEnd, chain.Steps.size(), arc};
 }
@@ -133,14 +134,14 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
     }
   });
 
-  double a = 0, total = 0;
+  double carried = 0, total = 0;
   bool armed = !stoppedByEscape;
   size_t arc = 0;
   for (size_t k = 0; k < chain.Steps.size(); ++k) {
     const int32_t cur = chain.Steps[k];
     const TPointD w = WalkerAt(chain, k, hx, hy), f = SegEnds.At(PartnerOf(cur));
     const bool line = SegEnds.Kind(cur) == kSegLine;
-    const double lseg = line ? Distance(w.X, w.Y, f.X, f.Y) : chain.ArcLengths[arc];
+    const double length = line ? Distance(w.X, w.Y, f.X, f.Y) : chain.ArcLengths[arc];
     const std::vector<TPointD>* arcPoints = nullptr;
     if (!line) {
       place.Wait(arc);
@@ -148,8 +149,8 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
       ++arc;
     }
     double px = w.X, py = w.Y;
-    total = total + lseg;
-    TSegmentPoints step(a, lseg, d);
+    total = total + length;
+    TSegmentPoints step(carried, length, d);
     double cosTheta = 0, sinTheta = 0;
     for (size_t n = 0; step.Next(); ++n) {
       if (!escBetweenPoints())
@@ -174,7 +175,7 @@ double EmitPoints(const TChain& chain, double hx, double hy, double d,
       }
       OutPoint(px, py);
     }
-    a = step.Carried();
+    carried = step.Carried();
   }
   return total;
 }

@@ -39,7 +39,7 @@ std::wstring Win32Path(const std::filesystem::path& path) {
 
 namespace {
 
-HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 // The handle of a file on disk, or -1 (the handle closed) for anything else.
 intptr_t DiskFileOnly(HANDLE h) {
@@ -93,7 +93,7 @@ bool Retrying(TLockWait* wait, const std::wstring& path, DWORD access, Op op) {
 
 bool TFile::Close() {
   if (handle_ == -1) return true;
-  const bool ok = CloseHandle(H(handle_));
+  const bool ok = CloseHandle(AsHandle(handle_));
   handle_ = -1;
   return ok;
 }
@@ -120,7 +120,7 @@ TFileStamp StampOfHandle(HANDLE h) {
 
 }  // namespace
 
-TFileStamp TFile::Stamp() const { return handle_ == -1 ? TFileStamp{} : StampOfHandle(H(handle_)); }
+TFileStamp TFile::Stamp() const { return handle_ == -1 ? TFileStamp{} : StampOfHandle(AsHandle(handle_)); }
 
 // Asking for the attributes alone is refused by no other program's hold.
 TFileStamp StampOf(const std::filesystem::path& path) {
@@ -154,7 +154,7 @@ bool TFileReader::Open(const std::filesystem::path& path) {
 long long TFileReader::Read(char* buf, size_t n) {
   DWORD got = 0;
   const DWORD want = n > (1u << 30) ? (1u << 30) : static_cast<DWORD>(n);
-  if (!Retrying(wait_, {}, 0, [&] { return ReadFile(H(handle_), buf, want, &got, nullptr) != 0; }))
+  if (!Retrying(wait_, {}, 0, [&] { return ReadFile(AsHandle(handle_), buf, want, &got, nullptr) != 0; }))
     return -1;
   return got;
 }
@@ -194,7 +194,7 @@ bool TFileWriter::Write(const char* data, size_t n) {
   while (n > 0) {
     const DWORD want = n > (1u << 30) ? (1u << 30) : static_cast<DWORD>(n);
     DWORD put = 0;
-    if (!Retrying(wait_, {}, 0, [&] { return WriteFile(H(handle_), data, want, &put, nullptr) != 0; }) ||
+    if (!Retrying(wait_, {}, 0, [&] { return WriteFile(AsHandle(handle_), data, want, &put, nullptr) != 0; }) ||
         put == 0)
       return false;
     data += put;
@@ -204,13 +204,13 @@ bool TFileWriter::Write(const char* data, size_t n) {
 }
 
 bool TFileWriter::Flush() {
-  return Retrying(wait_, {}, 0, [&] { return FlushFileBuffers(H(handle_)) != 0; });
+  return Retrying(wait_, {}, 0, [&] { return FlushFileBuffers(AsHandle(handle_)) != 0; });
 }
 
 bool TFileWriter::Truncate() {
   return Retrying(wait_, {}, 0, [&] {
     LARGE_INTEGER zero{};
-    return SetFilePointerEx(H(handle_), zero, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
+    return SetFilePointerEx(AsHandle(handle_), zero, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(handle_));
   });
 }
 

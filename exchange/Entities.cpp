@@ -1,4 +1,6 @@
-
+// Entity records into their tables: circles, arcs and ellipses, texts, points,
+// blocks and solids, and the plain line of four numbers, each with the
+// attributes current at its line and an entry in EntityOrder.
 #include "exchange/Entities.h"
 
 #include "geometry/Plane.h"
@@ -26,7 +28,7 @@ void EndRecord() {
 // Solid corners coincide on the finer grid.
 bool SameXY(TPointD p, TPointD q) { return Coincide(p, q, kFineTolerance); }
 
-TPointD Corner(const TTokens& t, size_t k) { return {Op(t, 2 * k - 1), Op(t, 2 * k)}; }
+TPointD Corner(const TTokens& t, size_t k) { return {NumberAt(t, 2 * k - 1), NumberAt(t, 2 * k)}; }
 
 // The text type of "ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"
 // (0 to 9), from the letter after the "c"; -1 for any other.
@@ -53,7 +55,7 @@ void FillText(TTextRec& rec, int32_t textType, const TTokens& t) {
     rec.Spacing = CurTextSpacing;
     rec.Attr.Color = CurTextColor;
   }
-  for (size_t k = 0; k < 4; ++k) rec.Values[k] = Op(t, k + 1);
+  for (size_t k = 0; k < 4; ++k) rec.Values[k] = NumberAt(t, k + 1);
   rec.FontName = ShortText(CurFontName);
   rec.Text = ShortText(t[5]);
 }
@@ -131,13 +133,13 @@ void AddNumericSolid(int32_t kind, TGrowTable<T>& table, const TTokens& t) {
   CopyCurAttrs(r.Attr);
   r.ExtColor = CurLineColorExt;
   constexpr size_t kValues = sizeof(r.Values) / sizeof(r.Values[0]);
-  for (size_t k = 0; k < kValues; ++k) r.Values[k] = Op(t, k + 1);
-  if constexpr (requires { r.IntValue; }) r.IntValue = OpInt(t, 8);
+  for (size_t k = 0; k < kValues; ++k) r.Values[k] = NumberAt(t, k + 1);
+  if constexpr (requires { r.IntValue; }) r.IntValue = IntegerAt(t, 8);
 }
 
 }  // namespace
 
-void ParsePlainLine(const TTokens& t) { AddPlainLine(Op(t, 0), Op(t, 1), Op(t, 2), Op(t, 3)); }
+void ParsePlainLine(const TTokens& t) { AddPlainLine(NumberAt(t, 0), NumberAt(t, 1), NumberAt(t, 2), NumberAt(t, 3)); }
 
 void AddPlainLine(double x1, double y1, double x2, double y2) {
   if (MsgPending) {
@@ -162,14 +164,14 @@ bool ParseCircleOrText(const TTokens& t) {
   if (key == "ci" && n == 4) {
     TCircleRec& r = AppendEntity(kKindCircle, Circles);
     CopyCurAttrs(r.Attr);
-    r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
+    r.CX = NumberAt(t, 1), r.CY = NumberAt(t, 2), r.R = NumberAt(t, 3);
     return true;
   }
   if (key == "ci" && n >= 8) {
     TArcRec& r = AppendEntity(kKindArc, Arcs);
     CopyCurAttrs(r.Attr);
-    r.CX = Op(t, 1), r.CY = Op(t, 2), r.R = Op(t, 3);
-    r.StartAngle = Op(t, 4), r.EndAngle = Op(t, 5), r.Flatness = Op(t, 6), r.Tilt = Op(t, 7);
+    r.CX = NumberAt(t, 1), r.CY = NumberAt(t, 2), r.R = NumberAt(t, 3);
+    r.StartAngle = NumberAt(t, 4), r.EndAngle = NumberAt(t, 5), r.Flatness = NumberAt(t, 6), r.Tilt = NumberAt(t, 7);
     return true;
   }
   const int32_t textType = TextTypeOf(key[1]);
@@ -190,23 +192,23 @@ bool ParseEntityForm(const TTokens& t) {
   if (key == "pt" && n == 3) {
     TPointRec& r = AppendEntity(kKindPoint, Points);
     CopyCurAttrs(r.Attr);
-    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.X = NumberAt(t, 1), r.Y = NumberAt(t, 2);
     r.Attr.Color = CurPen;
     return true;
   }
   if (key == "pt" && n >= 6) {
     TPointExRec& r = AppendEntity(kKindPointEx, PointsEx);
     CopyCurAttrs(r.Attr);
-    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.X = NumberAt(t, 1), r.Y = NumberAt(t, 2);
     r.Attr.Color = CurPen;
-    r.Value1 = Op(t, 3), r.Value2 = Op(t, 4);
-    r.Value3 = OpInt(t, 5);
+    r.Value1 = NumberAt(t, 3), r.Value2 = NumberAt(t, 4);
+    r.Value3 = IntegerAt(t, 5);
     return true;
   }
   if (key == "BL" && n >= 4) {
     TKdxEntBlk& r = AppendEntity(kKindBlock, Blocks);
     CopyCurAttrs(r.Attr);
-    r.X = Op(t, 1), r.Y = Op(t, 2);
+    r.X = NumberAt(t, 1), r.Y = NumberAt(t, 2);
     r.BlockName = std::string(t[3]);
     return true;
   }

@@ -87,7 +87,7 @@ class TTwoThreadRead {
         if (t.Count == 1 && t.Tok[0].empty()) continue;
         TLine l{IsPlainLine(t), batch.Text.size(), line.size(), {}};
         if (l.Plain) {
-          for (size_t k = 0; k < 4; ++k) l.V[k] = Op(t, k);
+          for (size_t k = 0; k < 4; ++k) l.V[k] = NumberAt(t, k);
         } else {
           batch.Text.append(line);
         }

@@ -36,7 +36,7 @@ void TakeDesignatedPoint(const TTokens& t) {
   }
   const int32_t n = StrToIntZ(number);
   if (n < 1 || n > 99 || static_cast<size_t>(n) >= DesignatedPoints.size()) return;
-  DesignatedPoints[static_cast<size_t>(n)] = TDesignatedPoint{true, Op(t, 1), Op(t, 2), kind};
+  DesignatedPoints[static_cast<size_t>(n)] = TDesignatedPoint{true, NumberAt(t, 1), NumberAt(t, 2), kind};
   ++DesignatedPointCount;
 }
 
@@ -54,30 +54,30 @@ bool HeaderRecord(const TTokens& t) {
   const std::string_view key = t[0];
   const size_t n = t.Count;
   if (key == "hk" && n >= 2) {
-    HkValue = Op(t, 1);
+    HkValue = NumberAt(t, 1);
     return true;
   }
   if (key == "hs" && n >= 17) {
-    for (size_t g = 0; g < 16; ++g) GroupScales[g] = Op(t, g + 1);
+    for (size_t g = 0; g < 16; ++g) GroupScales[g] = NumberAt(t, g + 1);
     return true;
   }
   if (key == "hzs" && n >= 3) {
-    SheetWidth = Op(t, 1);
-    SheetHeight = Op(t, 2);
+    SheetWidth = NumberAt(t, 1);
+    SheetHeight = NumberAt(t, 2);
     return true;
   }
   if (n >= 11 && (key == "hcw" || key == "hch" || key == "hcd" || key == "hcc")) {
     for (size_t k = 1; k <= 10; ++k) {
       TTextKind& kind = TextKinds[k];
-      if (key == "hcw") kind.Width = Op(t, k);
-      if (key == "hch") kind.Height = Op(t, k);
-      if (key == "hcd") kind.Spacing = Op(t, k);
-      if (key == "hcc") kind.Color = OpInt(t, k);
+      if (key == "hcw") kind.Width = NumberAt(t, k);
+      if (key == "hch") kind.Height = NumberAt(t, k);
+      if (key == "hcd") kind.Spacing = NumberAt(t, k);
+      if (key == "hcc") kind.Color = IntegerAt(t, k);
     }
     return true;
   }
   if (key == "hn" && n >= 5) {
-    for (size_t k = 0; k < 4; ++k) HnValues[k] = Op(t, k + 1);
+    for (size_t k = 0; k < 4; ++k) HnValues[k] = NumberAt(t, k + 1);
     return true;
   }
   if (StartsWith(key, "hp") && n >= 3) {
@@ -126,20 +126,20 @@ bool LayerRecord(const TTokens& t) {
     const int32_t value = HexDigitAt3(key);
     TakeAttr(value, AttrPending.Lg, FirstLayerGroup, CurLayerGroup);
     if (t.Count >= 2 && static_cast<size_t>(value) < LayerGroupValues.size())
-      LayerGroupValues[static_cast<size_t>(value)] = OpInt(t, 1);
+      LayerGroupValues[static_cast<size_t>(value)] = IntegerAt(t, 1);
     return true;
   }
   if (StartsWith(key, "ly")) {
     const int32_t value = HexDigitAt3(key);
     TakeAttr(value, AttrPending.Ly, FirstLayer, CurLayer);
     const size_t index = static_cast<size_t>(CurLayerGroup) * 16 + static_cast<size_t>(value);
-    if (t.Count >= 2 && index < LayerValues.size()) LayerValues[index] = OpInt(t, 1);
+    if (t.Count >= 2 && index < LayerValues.size()) LayerValues[index] = IntegerAt(t, 1);
     return true;
   }
   // "lc", "lt", "lw": a decimal number from the third position on.
   if (StartsWith(key, "lc")) {
     TakeAttr(StrToIntZ(From(key, 3)), AttrPending.Lc, FirstLineColor, CurLineColor);
-    if (CurLineColor == 10 && t.Count >= 2) CurLineColorExt = OpInt(t, 1);
+    if (CurLineColor == 10 && t.Count >= 2) CurLineColorExt = IntegerAt(t, 1);
     return true;
   }
   if (StartsWith(key, "lt")) {
@@ -160,15 +160,15 @@ void TakeTextKind(const TTokens& t) {
   const bool sized = value == 0 && t.Count >= 5;
   if (AttrPending.Cn) {
     FirstTextKind = value;
-    if (sized) FirstTextSize = TTextSize{Op(t, 1), Op(t, 2), Op(t, 3), OpInt(t, 4)};
+    if (sized) FirstTextSize = TTextSize{NumberAt(t, 1), NumberAt(t, 2), NumberAt(t, 3), IntegerAt(t, 4)};
     AttrPending.Cn = false;
   }
   CurTextKind = value;
   if (sized) {
-    CurTextWidth = Op(t, 1);
-    CurTextHeight = Op(t, 2);
-    CurTextSpacing = Op(t, 3);
-    CurTextColor = OpInt(t, 4);
+    CurTextWidth = NumberAt(t, 1);
+    CurTextHeight = NumberAt(t, 2);
+    CurTextSpacing = NumberAt(t, 3);
+    CurTextColor = IntegerAt(t, 4);
   }
   PolylineOpen = false;
 }

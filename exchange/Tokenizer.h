@@ -19,8 +19,8 @@ struct TTokens {
 };
 
 // Operand k of a record as a number; 0 when it is absent or malformed.
-inline double Op(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
-inline int32_t OpInt(const TTokens& t, size_t k) { return StrToIntZ(t[k]); }
+inline double NumberAt(const TTokens& t, size_t k) { return StrToFloatZ(t[k]); }
+inline int32_t IntegerAt(const TTokens& t, size_t k) { return StrToIntZ(t[k]); }
 
 // Shift-JIS lead bytes: the byte after one belongs to the same character.
 constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }

@@ -87,10 +87,6 @@ bool ReadIntText(std::string_view s, int32_t& out) {
   return true;
 }
 
-namespace {
-
-}  // namespace
-
 bool ReadFloatText(std::string_view s, double& out) {
   if (ReadShortDecimal(s, out)) return true;
   const char* p = s.data();

@@ -18,10 +18,12 @@ left=$(find build/tests -newer "$started" -type f)
 rm -f "$started"
 [ -z "$left" ] || { echo "tests left files behind: $left"; exit 1; }
 
-step "a plain Release build with Clang, as a packager would make it"
+step "a plain Release build with Clang, as a packager would make it: the same replies, correctly rounded"
 cmake -S . -B build-plain -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-plain
-ctest --test-dir build-plain -j"$(nproc)" --output-on-failure
+# The unit tests run under Clang in the sanitizer build; what this build
+# alone can show is that an optimised Clang build replies and rounds the same.
+ctest --test-dir build-plain -j"$(nproc)" --output-on-failure -R '^(golden|CrMath)\.'
 
 step "the same under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # same-bytes.sh BUILD BUILD_MINGW [N]
-# The Linux and the Windows program reply the same bytes: every golden case
-# and N generated exchanges (default 300; gen-exchange varied) go through
-# BUILD/bin/equidist-run and, under Wine, BUILD_MINGW/bin/equidist-run.exe;
-# the replies, exit codes and error messages must be equal. First, neither
+# The Linux and the Windows program reply the same bytes: under Wine,
+# BUILD_MINGW/bin/equidist-run.exe replies every golden case exactly as its
+# expected bytes, exit code and error output say (the Linux program is held
+# to them by CTest), and N generated exchanges (default 300; gen-exchange
+# varied) go through it and through BUILD/bin/equidist-run, the replies, exit
+# codes and error messages equal. First, neither
 # Windows program may import a math function from a DLL (its results would
 # then be whatever that Windows version's DLL gives), nor call MinGW's own
 # sqrt, which rounds twice through the x87 unit (one result in 4000 off).
@@ -37,11 +39,30 @@ mkdir "$WINEPREFIX"
 wineserver -p  # kept running between the cases, ended by cleanup
 timeout 300 wineboot -i >/dev/null 2>&1 || fail "wineboot failed"
 
-"$build/bin/gen-exchange" varied "$count" "$work/generated"
 export LC_ALL=C
+# equidist-run.exe as golden.sh runs equidist-run: given a folder's Linux path
+# (Wine's drive Z: is the root of the file system), error output without CRs.
+cat >"$work/equidist-run-wine" <<EOF
+#!/usr/bin/env bash
+dir=\$1
+shift
+err=\$(mktemp)
+rc=0
+wine "$mingw/bin/equidist-run.exe" "Z:\${dir//\//\\\\}" "\$@" 2>"\$err" || rc=\$?
+tr -d '\r' <"\$err" >&2
+rm -f "\$err"
+exit \$rc
+EOF
+chmod +x "$work/equidist-run-wine"
+for case in "$root"/tests/cases/*/; do
+  "$root/tests/golden.sh" "$work/equidist-run-wine" "$case" >/dev/null || fail "equidist-run.exe: $(basename "$case")"
+done
+echo "ok equidist-run.exe replies every golden case as expected"
+
+"$build/bin/gen-exchange" varied "$count" "$work/generated"
 mkdir "$work/linux" "$work/windows"
 n=0
-for case in "$root"/tests/cases/*/ "$work"/generated/*/; do
+for case in "$work"/generated/*/; do
   read -r -a args <"$case/args" || true
   for side in linux windows; do
     rm -f "$work/$side/"*
@@ -67,4 +88,4 @@ for case in "$root"/tests/cases/*/ "$work"/generated/*/; do
     fail "$what: error output '$(cat "$work/linux.err")' on Linux, '$(cat "$work/windows.err")' on Windows"
   n=$((n + 1))
 done
-echo "ok $n exchanges replied the same bytes on Linux and on Windows"
+echo "ok $n generated exchanges replied the same bytes on Linux and on Windows"

@@ -25,6 +25,12 @@ wine_setup() {
   wineserver -w
 }
 
+# Every program of the prefix ended, its server too: the next start is a new session.
+wine_restart() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+}
+
 # ---- Windows only: files other programs hold, the resources, a high DPI ------------------------
 helper=$mingw/bin/e2e-win.exe
 run_exe=$mingw/bin/equidist-run.exe
@@ -161,15 +167,13 @@ set_colours() {
     wine reg add 'HKCU\Control Panel\Colors' /v "${name%% *}" /t REG_SZ /d "${name#* }" /f >/dev/null 2>&1 ||
       fail "cannot set the colours"
   done
-  wineserver -k 2>/dev/null || true
-  wineserver -w
+  wine_restart
 }
 
 set_dpi() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
     fail "cannot set $1 dpi"
-  wineserver -k 2>/dev/null || true
-  wineserver -w
+  wine_restart
 }
 
 windows_checks() {

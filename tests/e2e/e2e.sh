@@ -35,6 +35,7 @@ program=""
 step=""
 fail() {
   echo "E2E FAIL [$program] $step: $*" >&2
+  [ -s "$work/$program.stderr" ] && { echo "the program's error output:"; tail -5 "$work/$program.stderr"; } >&2
   [ -n "${DISPLAY:-}" ] && xwininfo -root -tree 2>/dev/null | grep -v "has no name" | head -20 >&2
   [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null &&
     cp "$work/failure.png" "${TMPDIR:-/tmp}/equidist-e2e-failure.png" &&
@@ -61,14 +62,44 @@ export DISPLAY=:$(cat "$work/display")
 echo "Xvfb on $DISPLAY"
 
 # ---- the programs -----------------------------------------------------------------------------
+# One row a program: its file; what runs it; how xdotool finds its windows;
+# the equidist-run of the same platform, and how a folder is named to it; how
+# its close button is pressed; how each start of the program becomes its own
+# session, where programs share one (Wine's server); and what runs before the
+# shared scenarios, and after them (what only that platform has). A new
+# program is a new row, and functions for the row where it needs its own.
+native_path() { printf '%s\n' "$1"; }
+xclose_window() { "$xclose" "$window"; }
+click_close_box() { geometry && xdotool mousemove $((left + width - 12)) $((top + 11)) click 1; }
+declare -A file=([fltk]=$build/bin/equidist [wine]=$mingw/bin/equidist.exe)
+declare -A runner=([fltk]="" [wine]=wine)
+declare -A windows=([fltk]="--class ^equidist\$" [wine]="--name ^等距点Ｋ\$")
+declare -A headless=([fltk]=$run [wine]="wine $mingw/bin/equidist-run.exe")
+declare -A folder_name=([fltk]=native_path [wine]="winepath -w")
+declare -A close_box=([fltk]=xclose_window [wine]=click_close_box)
+declare -A new_session=([fltk]=: [wine]=wine_restart)
+declare -A setup=([fltk]=: [wine]=wine_setup)
+declare -A own_checks=([fltk]=posix_checks [wine]=windows_checks)
+
 window=""     # the dialog's X window
 app_pid=""
 
-find_dialog() {
-  case $program in
-    fltk) xdotool search --onlyvisible --class '^equidist$' | head -1 ;;
-    wine) xdotool search --onlyvisible --name '^等距点Ｋ$' | head -1 ;;
-  esac
+# The program's visible windows, its dialog or message boxes.
+program_windows() {
+  local query
+  read -r -a query <<<"${windows[$program]}"
+  xdotool search --onlyvisible "${query[@]}"
+}
+find_dialog() { program_windows | head -1; }
+
+# launch DIR: the program copied into DIR and started there in the
+# background; app_pid is the shell's that starts it, its error output
+# kept for a failure to show.
+launch() {
+  local dir=$1 name
+  name=$(basename "${file[$program]}")
+  cp "${file[$program]}" "$dir/" && (cd "$dir" && exec ${runner[$program]} "./$name") 2>>"$work/$program.stderr" &
+  app_pid=$!
 }
 
 dialog_shown() { [ -n "$(find_dialog)" ]; }
@@ -88,11 +119,7 @@ start() {
   # program sees where it is.
   xdotool mousemove $((x + 1)) $((y + 1))
   xdotool mousemove "$x" "$y"
-  case $program in
-    fltk) cp "$build/bin/equidist" "$dir/" && (cd "$dir" && exec ./equidist) & ;;
-    wine) cp "$mingw/bin/equidist.exe" "$dir/" && (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
-  esac
-  app_pid=$!
+  launch "$dir"
   poll 60 dialog_shown || fail "no dialog appeared"
   window=$(find_dialog)
   poll 10 settled || fail "the dialog was not painted"
@@ -160,12 +187,7 @@ status_shown() {
     [ "$(convert "$work/status.png" -format '%[fx:standard_deviation > 0.02]' info:)" = 1 ]
 }
 
-close_button() {
-  case $program in
-    fltk) "$xclose" "$window" ;;
-    wine) geometry && xdotool mousemove $((left + width - 12)) $((top + 11)) click 1 ;;
-  esac
-}
+close_button() { "${close_box[$program]}"; }
 
 # scenario NAME INPUT_FILE|- : a fresh folder with the program and the input.
 scenario() {
@@ -197,16 +219,15 @@ screenshot() {
 }
 
 # headless_reply INPUT DISTANCE [--esc-at K]: the same exchange through the
-# platform's own equidist-run, in $work/headless-PROGRAM: arcs call sine,
-# cosine and arctangent, whose last bits differ between the C libraries.
+# platform's own equidist-run, in $work/headless-PROGRAM, which the dialog
+# must reply byte for byte (the two platforms' replies are compared by
+# same-bytes.sh).
 headless_reply() {
-  local input=$1 out=$work/headless-$program
+  local input=$1 out=$work/headless-$program cmd
   shift
   rm -rf "$out" && mkdir -p "$out" && cp "$input" "$out/QZT_TEMP.TXT"
-  case $program in
-    fltk) "$run" "$out" "$@" ;;
-    wine) wine "$mingw/bin/equidist-run.exe" "$(winepath -w "$out")" "$@" ;;
-  esac
+  read -r -a cmd <<<"${headless[$program]}"
+  "${cmd[@]}" "$(${folder_name[$program]} "$out")" "$@"
 }
 
 # no_display: the program started where no display can be had (no desktop
@@ -214,18 +235,12 @@ headless_reply() {
 # and the host must find "hq" in the exchange file, never its own selection.
 no_display() {
   scenario no-display "$sample"
-  local code=0
-  case $program in
-    fltk) cp "$build/bin/equidist" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 60 ./equidist) 2>/dev/null || code=$? ;;
-    wine)
-      # Wine's desktop, and every program of the prefix, without the display.
-      wineserver -k 2>/dev/null || true
-      wineserver -w
-      cp "$mingw/bin/equidist.exe" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 120 wine equidist.exe) 2>/dev/null ||
-        code=$?
-      wineserver -k 2>/dev/null || true
-      wineserver -w ;;
-  esac
+  local code=0 name
+  name=$(basename "${file[$program]}")
+  "${new_session[$program]}"  # the program's session, and its desktop, without the display
+  cp "${file[$program]}" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 120 ${runner[$program]} "./$name") 2>/dev/null ||
+    code=$?
+  "${new_session[$program]}"
   [ "$code" = 1 ] || fail "exit code $code, not 1"
   expect_reply "$work/hq"
   echo "   without a display: exit code 1, the reply hq"
@@ -347,17 +362,8 @@ run_scenarios() {
   scenario second-program "$sample"
   start "$dir"
   local first=$window first_pid=$app_pid
-  case $program in
-    fltk) (cd "$dir" && exec ./equidist) 2>/dev/null & ;;
-    wine) (cd "$dir" && exec wine equidist.exe) 2>/dev/null & ;;
-  esac
-  app_pid=$!
-  other_window() {
-    case $program in
-      fltk) xdotool search --onlyvisible --class '^equidist$' ;;
-      wine) xdotool search --onlyvisible --name '^等距点Ｋ$' ;;
-    esac | grep -v -x "$first" | head -1
-  }
+  launch "$dir"
+  other_window() { program_windows | grep -v -x "$first" | head -1; }
   poll 60 eval '[ -n "$(other_window)" ]' || fail "no message box from the second program"
   window=$(other_window)
   poll 10 settled || fail "the message box was not painted"
@@ -371,27 +377,6 @@ run_scenarios() {
   xdotool key Escape
   finish
   expect_reply "$work/hq"
-
-  if [ "$program" = fltk ]; then
-    # The session ends (SIGTERM at logout, SIGHUP as the terminal goes): the
-    # host is answered as Cancel answers it, with exit code 1, while the
-    # dialog waits and during a walk. The signal goes to the program, not to
-    # the shell that started it.
-    scenario sigterm-while-open "$sample"
-    start "$dir"
-    kill -TERM "$(pgrep -P "$app_pid" -x equidist)"
-    ended_with 1
-    expect_reply "$work/hq"
-
-    scenario sighup-during-a-walk "$work/arcs.txt"
-    start "$dir"
-    xdotool type --delay 40 "240"
-    xdotool key Return
-    poll 30 status_shown || fail "the walk did not begin"
-    kill -HUP "$(pgrep -P "$app_pid" -x equidist)"
-    ended_with 1
-    expect_reply "$work/hq"
-  fi
 
   scenario escape-held-during-a-long-walk "$work/arcs.txt"
   start "$dir"
@@ -418,15 +403,37 @@ run_scenarios() {
   echo "== $program: all scenarios passed"
 }
 
+# ---- POSIX only: the session's end -----------------------------------------------------------
+posix_checks() {
+  echo "== $program: POSIX only"
+  # The session ends (SIGTERM at logout, SIGHUP as the terminal goes): the
+  # host is answered as Cancel answers it, with exit code 1, while the
+  # dialog waits and during a walk. The signal goes to the program, not to
+  # the shell that started it.
+  scenario sigterm-while-open "$sample"
+  start "$dir"
+  kill -TERM "$(pgrep -P "$app_pid" -x equidist)"
+  ended_with 1
+  expect_reply "$work/hq"
+
+  scenario sighup-during-a-walk "$work/arcs.txt"
+  start "$dir"
+  xdotool type --delay 40 "240"
+  xdotool key Return
+  poll 30 status_shown || fail "the walk did not begin"
+  kill -HUP "$(pgrep -P "$app_pid" -x equidist)"
+  ended_with 1
+  expect_reply "$work/hq"
+  step=""
+  echo "== $program: POSIX checks passed"
+}
+
 # ---- Windows only: the prefix, files other programs hold, the resources, DPI ----------------
 # shellcheck source=e2e-wine.sh
 . "$here/e2e-wine.sh"
 
 for program in "${programs[@]}"; do
-  case $program in
-    fltk) run_scenarios ;;
-    wine) wine_setup && run_scenarios && windows_checks ;;
-    *) fail "unknown program" ;;
-  esac
+  [ -n "${file[$program]:-}" ] || fail "unknown program"
+  "${setup[$program]}" && run_scenarios && "${own_checks[$program]}"
 done
 echo "E2E: all passed"

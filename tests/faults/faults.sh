@@ -54,12 +54,6 @@ case_dir() {
   chmod 777 "$dir"
 }
 
-case_dir missing-file
-run "$dir" 4
-[ $rc = 2 ] || fail "exit code $rc"
-[ "$(cat "$dir/QZT_TEMP.TXT")" = "$(printf 'hq\r')" ] || fail "no hq reply"
-no_temp "$dir" && ok
-
 case_dir unreadable-file
 cp "$sample" "$dir/QZT_TEMP.TXT" && chmod 000 "$dir/QZT_TEMP.TXT"
 run "$dir" 4
