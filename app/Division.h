@@ -3,7 +3,7 @@
 // and why it stopped are told in the status line.
 #pragma once
 
-#include "app/Unit1.h"
+#include "app/FormHost.h"
 
 // True when the reply is complete. Whatever way the run ends without it, the
 // tables, the reply and the writer's memory are as they were before.

@@ -8,8 +8,11 @@ step() { printf '\n==== %s (%ds)\n' "$*" "$SECONDS"; }
 step "system packages"
 scripts/deps.sh test
 
-step "build, unit tests and golden exchanges"
-cmake --preset default >/dev/null
+step "the page and the tree agree"
+tests/house.sh
+
+step "build (the benchmarks too, which nothing here times), unit tests and golden exchanges"
+cmake --preset default -DEQUIDIST_BENCH=ON >/dev/null
 cmake --build --preset default
 started=$(mktemp)
 ctest --preset default -j"$(nproc)"
