@@ -138,16 +138,26 @@ TFileStamp StampOf(const std::filesystem::path& path) {
   return s;
 }
 
-bool TFileReader::Open(const std::filesystem::path& path) {
-  Close();
+namespace {
+
+// Opens a file as CreateFileW does, others allowed to read it meanwhile, and
+// waits out other programs' holds: the handle of a file on disk, or -1.
+intptr_t OpenDiskFile(TLockWait* wait, const std::filesystem::path& path, DWORD access, DWORD disposition,
+                      DWORD flags) {
   const std::wstring p = Win32Path(path);
   HANDLE h = INVALID_HANDLE_VALUE;
-  Retrying(wait_, p, GENERIC_READ, [&] {
-    h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  Retrying(wait, p, access, [&] {
+    h = CreateFileW(p.c_str(), access, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
     return h != INVALID_HANDLE_VALUE;
   });
-  handle_ = DiskFileOnly(h);
+  return DiskFileOnly(h);
+}
+
+}  // namespace
+
+bool TFileReader::Open(const std::filesystem::path& path) {
+  Close();
+  handle_ = OpenDiskFile(wait_, path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
   return handle_ != -1;
 }
 
@@ -161,16 +171,9 @@ long long TFileReader::Read(char* buf, size_t n) {
 
 bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
   Close();
-  const std::wstring p = Win32Path(path);
-  HANDLE h = INVALID_HANDLE_VALUE;
   // An existing file is opened and then emptied, rather than created anew,
   // which would be refused for a hidden one.
-  Retrying(wait_, p, GENERIC_WRITE, [&] {
-    h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, exclusive ? CREATE_NEW : OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h != INVALID_HANDLE_VALUE;
-  });
-  handle_ = DiskFileOnly(h);
+  handle_ = OpenDiskFile(wait_, path, GENERIC_WRITE, exclusive ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (handle_ == -1) return false;
   if (exclusive || Truncate()) return true;
   Close();
@@ -179,14 +182,7 @@ bool TFileWriter::Create(const std::filesystem::path& path, bool exclusive) {
 
 bool TFileWriter::OpenExisting(const std::filesystem::path& path) {
   Close();
-  const std::wstring p = Win32Path(path);
-  HANDLE h = INVALID_HANDLE_VALUE;
-  Retrying(wait_, p, GENERIC_WRITE, [&] {
-    h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
-    return h != INVALID_HANDLE_VALUE;
-  });
-  handle_ = DiskFileOnly(h);
+  handle_ = OpenDiskFile(wait_, path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   return handle_ != -1;
 }
 
