@@ -71,15 +71,15 @@ echo "Xvfb on $DISPLAY"
 native_path() { printf '%s\n' "$1"; }
 xclose_window() { "$xclose" "$window"; }
 click_close_box() { geometry && xdotool mousemove $((left + width - 12)) $((top + 11)) click 1; }
-declare -A file=([fltk]=$build/bin/equidist [wine]=$mingw/bin/equidist.exe)
-declare -A runner=([fltk]="" [wine]=wine)
-declare -A windows=([fltk]="--class ^equidist\$" [wine]="--name ^等距点Ｋ\$")
-declare -A headless=([fltk]=$run [wine]="wine $mingw/bin/equidist-run.exe")
-declare -A folder_name=([fltk]=native_path [wine]="winepath -w")
-declare -A close_box=([fltk]=xclose_window [wine]=click_close_box)
-declare -A new_session=([fltk]=: [wine]=wine_restart)
-declare -A setup=([fltk]=: [wine]=wine_setup)
-declare -A own_checks=([fltk]=posix_checks [wine]=windows_checks)
+declare -A prog_file=([fltk]=$build/bin/equidist [wine]=$mingw/bin/equidist.exe)
+declare -A prog_runner=([fltk]="" [wine]=wine)
+declare -A prog_windows=([fltk]="--class ^equidist\$" [wine]="--name ^等距点Ｋ\$")
+declare -A prog_headless=([fltk]=$run [wine]="wine $mingw/bin/equidist-run.exe")
+declare -A prog_folder_name=([fltk]=native_path [wine]="winepath -w")
+declare -A prog_close_box=([fltk]=xclose_window [wine]=click_close_box)
+declare -A prog_new_session=([fltk]=: [wine]=wine_restart)
+declare -A prog_setup=([fltk]=: [wine]=wine_setup)
+declare -A prog_own_checks=([fltk]=posix_checks [wine]=windows_checks)
 
 window=""     # the dialog's X window
 app_pid=""
@@ -87,18 +87,20 @@ app_pid=""
 # The program's visible windows, its dialog or message boxes.
 program_windows() {
   local query
-  read -r -a query <<<"${windows[$program]}"
+  read -r -a query <<<"${prog_windows[$program]}"
   xdotool search --onlyvisible "${query[@]}"
 }
 find_dialog() { program_windows | head -1; }
 
-# launch DIR: the program copied into DIR and started there in the
-# background; app_pid is the shell's that starts it, its error output
-# kept for a failure to show.
+# launch DIR: the program copied into DIR (unless it is there, maybe
+# running) and started there in the background; app_pid is its own (the
+# shell that starts it becomes it), its error output kept for a failure to
+# show.
 launch() {
   local dir=$1 name
-  name=$(basename "${file[$program]}")
-  cp "${file[$program]}" "$dir/" && (cd "$dir" && exec ${runner[$program]} "./$name") 2>>"$work/$program.stderr" &
+  name=$(basename "${prog_file[$program]}")
+  [ -e "$dir/$name" ] || cp "${prog_file[$program]}" "$dir/"
+  (cd "$dir" && exec ${prog_runner[$program]} "./$name") 2>>"$work/$program.stderr" &
   app_pid=$!
 }
 
@@ -187,7 +189,7 @@ status_shown() {
     [ "$(convert "$work/status.png" -format '%[fx:standard_deviation > 0.02]' info:)" = 1 ]
 }
 
-close_button() { "${close_box[$program]}"; }
+close_button() { "${prog_close_box[$program]}"; }
 
 # scenario NAME INPUT_FILE|- : a fresh folder with the program and the input.
 scenario() {
@@ -226,8 +228,8 @@ headless_reply() {
   local input=$1 out=$work/headless-$program cmd
   shift
   rm -rf "$out" && mkdir -p "$out" && cp "$input" "$out/QZT_TEMP.TXT"
-  read -r -a cmd <<<"${headless[$program]}"
-  "${cmd[@]}" "$(${folder_name[$program]} "$out")" "$@"
+  read -r -a cmd <<<"${prog_headless[$program]}"
+  "${cmd[@]}" "$(${prog_folder_name[$program]} "$out")" "$@"
 }
 
 # no_display: the program started where no display can be had (no desktop
@@ -236,11 +238,11 @@ headless_reply() {
 no_display() {
   scenario no-display "$sample"
   local code=0 name
-  name=$(basename "${file[$program]}")
-  "${new_session[$program]}"  # the program's session, and its desktop, without the display
-  cp "${file[$program]}" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 120 ${runner[$program]} "./$name") 2>/dev/null ||
+  name=$(basename "${prog_file[$program]}")
+  "${prog_new_session[$program]}"  # the program's session, and its desktop, without the display
+  cp "${prog_file[$program]}" "$dir/" && (cd "$dir" && env -u DISPLAY timeout 120 ${prog_runner[$program]} "./$name") 2>/dev/null ||
     code=$?
-  "${new_session[$program]}"
+  "${prog_new_session[$program]}"
   [ "$code" = 1 ] || fail "exit code $code, not 1"
   expect_reply "$work/hq"
   echo "   without a display: exit code 1, the reply hq"
@@ -408,11 +410,10 @@ posix_checks() {
   echo "== $program: POSIX only"
   # The session ends (SIGTERM at logout, SIGHUP as the terminal goes): the
   # host is answered as Cancel answers it, with exit code 1, while the
-  # dialog waits and during a walk. The signal goes to the program, not to
-  # the shell that started it.
+  # dialog waits and during a walk.
   scenario sigterm-while-open "$sample"
   start "$dir"
-  kill -TERM "$(pgrep -P "$app_pid" -x equidist)"
+  kill -TERM "$app_pid"
   ended_with 1
   expect_reply "$work/hq"
 
@@ -421,7 +422,7 @@ posix_checks() {
   xdotool type --delay 40 "240"
   xdotool key Return
   poll 30 status_shown || fail "the walk did not begin"
-  kill -HUP "$(pgrep -P "$app_pid" -x equidist)"
+  kill -HUP "$app_pid"
   ended_with 1
   expect_reply "$work/hq"
   step=""
@@ -433,7 +434,7 @@ posix_checks() {
 . "$here/e2e-wine.sh"
 
 for program in "${programs[@]}"; do
-  [ -n "${file[$program]:-}" ] || fail "unknown program"
-  "${setup[$program]}" && run_scenarios && "${own_checks[$program]}"
+  [ -n "${prog_file[$program]:-}" ] || fail "unknown program"
+  "${prog_setup[$program]}" && run_scenarios && "${prog_own_checks[$program]}"
 done
 echo "E2E: all passed"
