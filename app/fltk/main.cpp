@@ -220,6 +220,9 @@ class TFltkFrontEnd : public TFrontEnd {
   bool MakeWindow() override {
     static const std::string family = " " + JapaneseGothic();  // " ": regular style
     Fl::set_font(kFont, family.c_str());
+    // The message boxes' buttons ("閉じる") take FLTK's default face, which
+    // has no Japanese: it becomes the same gothic.
+    Fl::set_font(FL_HELVETICA, kFont);
     Fl::disable_im();  // digits are typed as plain single-byte characters
     Fl::visible_focus(1);
 
