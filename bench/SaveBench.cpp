@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "base/ProgramPath.h"
-#include "base/FileIO.h"
-#include "exchange/KdxGaibu.h"
 #include "TempDir.h"
+#include "base/FileIO.h"
+#include "base/ProgramPath.h"
+#include "exchange/KdxGaibu.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 // name where they are used.
 #pragma once
 
+#include "base/Threads.h"
 #include "exchange/Entities.h"
 #include "exchange/Loader.h"
 #include "exchange/Records.h"
 #include "exchange/SjisText.h"
 #include "exchange/State.h"
-#include "base/Threads.h"
 #include "exchange/Writer.h"

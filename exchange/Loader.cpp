@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "exchange/Entities.h"
 #include "base/FileIO.h"
+#include "base/Threads.h"
+#include "exchange/Entities.h"
 #include "exchange/LineSource.h"
 #include "exchange/Records.h"
-#include "base/Threads.h"
 #include "exchange/Tokenizer.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "exchange/KdxGaibu.h"
 #include "base/Threads.h"
+#include "exchange/KdxGaibu.h"
 #include "tests/ReplyCheck.h"
 #include "tests/TempDir.h"
 

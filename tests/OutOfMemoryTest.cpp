@@ -20,8 +20,8 @@
 #include "WorkerThreads.h"
 #include "app/Ahead.h"
 #include "app/Captions.h"
-#include "exchange/KdxGaibu.h"
 #include "base/MemoryCeiling.h"
+#include "exchange/KdxGaibu.h"
 #include "geometry/Separators.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "FakeHost.h"
-#include "base/FileLock.h"
 #include "base/FileIO.h"
+#include "base/FileLock.h"
 #include "exchange/KdxGaibu.h"
 
 namespace {

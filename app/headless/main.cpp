@@ -13,9 +13,9 @@
 #include "app/Captions.h"
 #include "app/RunForm.h"
 #include "app/Unit1.h"
-#include "base/Utf16.h"
 #include "app/headless/Console.h"
 #include "base/Threads.h"
+#include "base/Utf16.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

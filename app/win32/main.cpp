@@ -17,10 +17,10 @@
 #include "app/Layout.h"
 #include "app/RunForm.h"
 #include "app/Unit1.h"
-#include "base/Utf16.h"
 #include "app/win32/Accessibility.h"
 #include "app/win32/Colours.h"
 #include "app/win32/Dpi.h"
+#include "base/Utf16.h"
 
 namespace {
 
